@@ -1,0 +1,140 @@
+#pragma once
+// The fixed-column record layer: every file of a run is read and written through these calls.
+//
+//   Read(unit, "(2I5)", iecho, iinit);
+//   Write(unit, "(10X,I5,2X,F10.3,2X,F10.3)", i, x, y);
+//   Read(unit, "(10E10.3)", Entries(nodeTemp, 1, nx));
+//   WriteFree(unit, "width(", j, ")=", width(j));
+//
+// A layout given as a string literal is parsed on its first use and cached by the literal's
+// address, so a call site never parses twice. Layouts built at run time go through ParseLayout.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <array>
+#include <memory>
+
+#include "core/table.hpp"
+#include "records/run_error.hpp"
+#include "records/layout.hpp"
+#include "records/unit.hpp"
+
+namespace tc {
+
+// A run of table entries first..last (empty when last < first), read or written in order.
+template <class T>
+struct EntryRun {
+    T* first;
+    std::int32_t count;
+};
+
+template <class T, std::int32_t N>
+EntryRun<T> Entries(Table<T, N>& table, std::int32_t first, std::int32_t last) {
+    return {table.data() + (first - 1), last >= first ? last - first + 1 : 0};
+}
+template <class T, std::int32_t N>
+EntryRun<const T> Entries(const Table<T, N>& table, std::int32_t first, std::int32_t last) {
+    return {table.data() + (first - 1), last >= first ? last - first + 1 : 0};
+}
+
+// A fixed-length text value, blank-padded on the right (e.g. the 80-character job name).
+template <std::int32_t N>
+struct Text {
+    std::array<char, N> chars;
+    Text() { chars.fill(' '); }
+    // The text without its trailing blanks.
+    std::string_view Trimmed() const {
+        std::size_t n = N;
+        while (n > 0 && chars[n - 1] == ' ') --n;
+        return {chars.data(), n};
+    }
+};
+
+namespace records_detail {
+
+// One destination or value of a statement: a run of count items of one kind.
+struct Slot {
+    enum Kind : std::uint8_t { Int, Real, Char, Chars };
+    Kind kind;
+    void* where;          // int32_t*, float*, or char*
+    std::int32_t count;   // items in the run (Chars: 1)
+    std::int32_t length;  // Chars only: characters in the text
+};
+
+inline Slot MakeSlot(std::int32_t& v) { return {Slot::Int, &v, 1, 0}; }
+inline Slot MakeSlot(float& v) { return {Slot::Real, &v, 1, 0}; }
+inline Slot MakeSlot(char& v) { return {Slot::Char, &v, 1, 0}; }
+inline Slot MakeSlot(EntryRun<std::int32_t> r) { return {Slot::Int, r.first, r.count, 0}; }
+inline Slot MakeSlot(EntryRun<float> r) { return {Slot::Real, r.first, r.count, 0}; }
+inline Slot MakeSlot(EntryRun<char> r) { return {Slot::Char, r.first, r.count, 0}; }
+template <std::int32_t N>
+Slot MakeSlot(Text<N>& t) { return {Slot::Chars, t.chars.data(), 1, N}; }
+
+// Values to write are passed through the same slots; the engine never writes through them.
+inline Slot MakeValue(const std::int32_t& v) { return {Slot::Int, const_cast<std::int32_t*>(&v), 1, 0}; }
+inline Slot MakeValue(const float& v) { return {Slot::Real, const_cast<float*>(&v), 1, 0}; }
+inline Slot MakeValue(const char& v) { return {Slot::Char, const_cast<char*>(&v), 1, 0}; }
+inline Slot MakeValue(EntryRun<const std::int32_t> r) {
+    return {Slot::Int, const_cast<std::int32_t*>(r.first), r.count, 0};
+}
+inline Slot MakeValue(EntryRun<const float> r) { return {Slot::Real, const_cast<float*>(r.first), r.count, 0}; }
+inline Slot MakeValue(EntryRun<std::int32_t> r) { return {Slot::Int, r.first, r.count, 0}; }
+inline Slot MakeValue(EntryRun<float> r) { return {Slot::Real, r.first, r.count, 0}; }
+inline Slot MakeValue(std::string_view s) {
+    return {Slot::Chars, const_cast<char*>(s.data()), 1, static_cast<std::int32_t>(s.size())};
+}
+inline Slot MakeValue(const char* s) { return MakeValue(std::string_view(s)); }
+template <std::int32_t N>
+Slot MakeValue(const Text<N>& t) { return {Slot::Chars, const_cast<char*>(t.chars.data()), 1, N}; }
+
+// The engines behind Read, Write and WriteFree.
+void ReadStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);
+void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);
+void WriteFreeStatement(Unit& unit, const Slot* slots, std::int32_t count);
+
+// The parsed layout of a literal, cached by the literal's address.
+const Layout& CachedLayout(const char* text, std::size_t length);
+
+}  // namespace records_detail
+
+// Reads one statement: one or more records, values stored in order into the destinations.
+template <std::size_t L, class... Dest>
+void Read(Unit& unit, const char (&layout)[L], Dest&&... dest) {
+    const records_detail::Slot slots[sizeof...(Dest) + 1] = {records_detail::MakeSlot(dest)...};
+    records_detail::ReadStatement(unit, records_detail::CachedLayout(layout, L - 1), slots,
+                                  static_cast<std::int32_t>(sizeof...(Dest)));
+}
+template <class... Dest>
+void Read(Unit& unit, const Layout& layout, Dest&&... dest) {
+    const records_detail::Slot slots[sizeof...(Dest) + 1] = {records_detail::MakeSlot(dest)...};
+    records_detail::ReadStatement(unit, layout, slots, static_cast<std::int32_t>(sizeof...(Dest)));
+}
+
+// Writes one statement: one or more records built from the values and the layout's literals.
+template <std::size_t L, class... Val>
+void Write(Unit& unit, const char (&layout)[L], const Val&... values) {
+    const records_detail::Slot slots[sizeof...(Val) + 1] = {records_detail::MakeValue(values)...};
+    records_detail::WriteStatement(unit, records_detail::CachedLayout(layout, L - 1), slots,
+                                   static_cast<std::int32_t>(sizeof...(Val)));
+}
+template <class... Val>
+void Write(Unit& unit, const Layout& layout, const Val&... values) {
+    const records_detail::Slot slots[sizeof...(Val) + 1] = {records_detail::MakeValue(values)...};
+    records_detail::WriteStatement(unit, layout, slots, static_cast<std::int32_t>(sizeof...(Val)));
+}
+
+// Writes one free-form record of integers, reals and texts in any mix.
+template <class... Val>
+void WriteFree(Unit& unit, const Val&... values) {
+    const records_detail::Slot slots[sizeof...(Val) + 1] = {records_detail::MakeValue(values)...};
+    records_detail::WriteFreeStatement(unit, slots, static_cast<std::int32_t>(sizeof...(Val)));
+}
+
+// Reads one free-form text value into dest (left-justified, blank-padded, cut to its length);
+// the rest of the record is skipped.
+void ReadFree(Unit& unit, char* dest, std::int32_t length);
+template <std::int32_t N>
+void ReadFree(Unit& unit, Text<N>& dest) { ReadFree(unit, dest.chars.data(), N); }
+
+}  // namespace tc
