@@ -1,0 +1,225 @@
+#include "run/step_loop.hpp"
+
+#include "cracking/cracking.hpp"
+#include "mesh/mesh.hpp"
+#include "run/result_files.hpp"
+
+namespace tc {
+
+namespace {
+
+// Passes of the zone iteration: it ends once the counter is above this (the counter is tested
+// before it is raised, so a step runs at most this plus two passes).
+constexpr std::int32_t ZonePassLimit = 100;
+
+// A height inside the previous step's zone; the top edge counts as inside only where asked.
+bool InsidePreviousZone(const SectionState& s, float y, bool topInclusive) {
+    if (s.hmax0 - s.hmin0 == 0.0f) return false;
+    if (topInclusive) return s.hmin0 < y && y <= s.hmax0;
+    return s.hmin0 < y && y < s.hmax0;
+}
+
+// The step's working stresses and strains from the committed state and the increments. Elements
+// inside the previous zone keep their committed stress; in the second form bars at the zone's top
+// edge count as inside.
+void SetStartValues(const JobInput& job, const ElementGeometry& g, StepTables& t, bool secondForm) {
+    const SectionState& s = t.state;
+    for (std::int32_t e = 1; e <= job.NELX; ++e) {
+        t.sigmaC(e) = InsidePreviousZone(s, g.CY(e), false) ? s.SigmaCPrev(e) : s.SigmaCPrev(e) + t.DSigmaC(e);
+        t.epsilonC(e) = s.EpsilonCPrev(e) + t.DEpsilonC(e);
+    }
+    for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+        const float sy = job.bars.SY(j);
+        t.sigmaS(j) = InsidePreviousZone(s, sy, secondForm) ? s.SigmaSPrev(j) : s.SigmaSPrev(j) + t.DSigmaS(j);
+        t.epsilonS(j) = s.EpsilonSPrev(j) + t.DEpsilonS(j);
+    }
+}
+
+void ApplyCorrections(const JobInput& job, StepTables& t, const ElementReals& depsc, const BarReals& depss) {
+    const float Es = job.material(param::Es);
+    for (std::int32_t e = 1; e <= job.NELX; ++e) {
+        t.sigmaC(e) = depsc(e) * t.Ec + t.sigmaC(e);
+        t.epsilonC(e) = t.epsilonC(e) + depsc(e);
+    }
+    for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+        t.sigmaS(j) = depss(j) * Es + t.sigmaS(j);
+        t.epsilonS(j) = t.epsilonS(j) + depss(j);
+    }
+}
+
+void Judge(const JobInput& job, float YTOP, float YBOT, StepTables& t) {
+    JudgeCracks(job.NELX, job.elements, job.nodes.Y, t.sigmaC, t.ft, t.hmax, t.hmin, t.state.CrackCount,
+                t.CrackZoneFlag, YTOP, YBOT, job.material(param::Judge), t.CrackedCount);
+}
+
+// Balances the cracked band and redistributes to the uncracked part until the band's height
+// repeats exactly.
+void ZoneIteration(const JobInput& job, const ElementGeometry& g, float YTOP, float YBOT, StepTables& t) {
+    const MaterialParameters& P = job.material;
+    const float alphaC = P(param::AlphaC);
+    const float alphaS = P(param::AlphaS);
+    const float Es = P(param::Es);
+    SectionState& s = t.state;
+
+    float zonePrev = t.hmax - t.hmin;
+    std::int32_t counter = 0;
+    for (;;) {
+        for (std::int32_t e = 1; e <= job.NELX; ++e) {
+            t.depsc1(e) = 0.0f;
+            t.depsc2(e) = 0.0f;
+            t.ZoneSigmaC(e) = InsidePreviousZone(s, g.CY(e), false) ? s.SigmaCPrev(e) - t.DT(e) * alphaC * t.Ec
+                                                                    : t.sigmaC(e);
+        }
+        for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+            t.depss1(j) = 0.0f;
+            t.depss2(j) = 0.0f;
+            t.ZoneSigmaS(j) = InsidePreviousZone(s, job.bars.SY(j), false)
+                                  ? s.SigmaSPrev(j) - t.DTS(j) * alphaS * Es
+                                  : 0.0f;
+        }
+        if (t.CrackZoneFlag == 1) {
+            SolveCrackZone(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, P, t.Ec, t.ZoneSigmaC,
+                           t.ZoneSigmaS, t.depsc1, t.depss1, t.hmax, t.hmin, s.u1, s.u2, s.depsc0, s.depss0,
+                           t.Depsc2InZone, t.Depss2InZone, t.OpeningSum1, t.OpeningSum2);
+        }
+        ApplyCorrections(job, t, t.depsc1, t.depss1);
+        if (t.CrackZoneFlag == 1) {
+            RedistributeUncracked(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, P, t.Ec, t.sigmaC,
+                                  t.sigmaS, t.depsc2, t.depss2, t.SectionCentroidY, t.hmax, t.hmin, s.SectionN,
+                                  s.SectionM, s.u1, s.u2, t.RestraintN, t.RestraintM, t.Opening1, t.Opening2);
+        }
+        ApplyCorrections(job, t, t.depsc2, t.depss2);
+        Judge(job, YTOP, YBOT, t);
+        const float zone = t.hmax - t.hmin;
+        if (zone == zonePrev || counter > ZonePassLimit) break;
+        counter = counter + 1;
+        zonePrev = zone;
+        SetStartValues(job, g, t, true);
+    }
+}
+
+// Accumulates the step's crack and thermal strains, gives the widths, writes the step's prints and
+// records, commits the state and, after a step with a crack, works the section forces out again.
+void CloseStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, StepTables& t) {
+    const MaterialParameters& P = job.material;
+    const float alphaS = P(param::AlphaS);
+    SectionState& s = t.state;
+    const bool band = t.hmax - t.hmin != 0.0f;
+
+    for (std::int32_t e = 1; e <= job.NELX; ++e) {
+        if (band && t.hmin < g.CY(e) && g.CY(e) < t.hmax) {
+            s.depsc0(e) = t.depsc1(e) + s.depsc0(e) + t.depsc2(e);
+            t.Depsc2InZone(e) = t.Depsc2InZone(e) + t.depsc2(e);
+        }
+    }
+    for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+        s.ThermalStrainS(j) = s.ThermalStrainS(j) + t.DTS(j) * alphaS;
+        const float sy = job.bars.SY(j);
+        if (band && t.hmin < sy && sy <= t.hmax) {
+            s.depss0(j) = s.depss0(j) + t.depss2(j) + t.depss1(j);
+            t.Depss2InZone(j) = t.Depss2InZone(j) + t.depss2(j);
+        }
+    }
+    if (t.CrackZoneFlag == 1) {
+        ComputeBarWidths(job.NSTEEL, job.bars.SY, P, s.ThermalStrainS, t.epsilonS, t.hmax, t.hmin, t.width);
+    }
+
+    WriteStepTables(units[unit::List], job, t);
+
+    t.CrackedListCount = 0;
+    for (std::int32_t e = 1; e <= job.NELX; ++e) {
+        if (s.CrackCount(e) >= 1) {
+            t.CrackedListCount = t.CrackedListCount + 1;
+            t.CrackedList(t.CrackedListCount) = e;
+        }
+    }
+    WriteResultRecords(units, job, t);
+
+    for (std::int32_t e = 1; e <= job.NELX; ++e) {
+        s.SigmaCPrev(e) = t.sigmaC(e);
+        s.EpsilonCPrev(e) = t.epsilonC(e);
+    }
+    for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+        s.SigmaSPrev(j) = t.sigmaS(j);
+        s.EpsilonSPrev(j) = t.epsilonS(j);
+    }
+    s.hmax0 = t.hmax;
+    s.hmin0 = t.hmin;
+    t.OpeningSum1 = t.Opening1 + t.OpeningSum1;
+    t.OpeningSum2 = t.Opening2 + t.OpeningSum2;
+
+    if (t.CrackZoneFlag == 1) {
+        // Only the uncracked elements carry force; every bar does.
+        float n = 0.0f;
+        float m = 0.0f;
+        for (std::int32_t e = 1; e <= job.NELX; ++e) {
+            const float cy = g.CY(e);
+            if (cy < t.hmin || cy > t.hmax) {
+                n = n + t.sigmaC(e) * g.AREA(e);
+                m = m + (cy - t.SectionCentroidY) * t.sigmaC(e) * g.AREA(e);
+            }
+        }
+        for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+            n = n + t.sigmaS(j) * job.bars.AREA(j);
+            m = m + (job.bars.SY(j) - t.SectionCentroidY) * t.sigmaS(j) * job.bars.AREA(j);
+        }
+        s.SectionN = n;
+        s.SectionM = m;
+    }
+}
+
+void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, float YTOP, float YBOT,
+             StepTables& t) {
+    Unit& list = units[unit::List];
+    SectionState& s = t.state;
+
+    ReadTemperatureBlock(units[unit::Temperature], job.NX, job.NELX, job.elements, t.Age, t.NodeTemp, t.TempElm,
+                         t.Nstep);
+    WriteStepHeading(list, t.Nstep, t.Age);
+    t.Age = t.Age + s.AgeOffset;
+    ComputeConcreteProperties(job.material, t.Age, t.Nstep, t.ModulusFactor, t.fc, t.ft, t.Ec);
+    WritePropertyLine(list, t);
+
+    InterpolateBarTemperatures(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX,
+                               job.bars.SY, job.bars.ELEM, t.NodeTemp, t.TS, job.IECHO, list);
+    if (job.IECHO == 2) WriteElementTemperatureHeading(list);
+    for (std::int32_t e = 1; e <= job.NELX; ++e) {
+        t.DT(e) = t.TempElm(e) - t.TempElm0(e);
+        if (job.IECHO == 2) WriteElementTemperatureRow(list, e, t.TempElm(e), t.TempElm0(e), t.DT(e));
+        t.TempElm0(e) = t.TempElm(e);
+    }
+    for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+        t.DTS(j) = t.TS(j) - t.TS0(j);
+        t.TS0(j) = t.TS(j);
+    }
+
+    ComputeStressIncrements(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, job.material, t.DT,
+                            t.DTS, t.Ec, t.Nstep, t.DSigmaC, t.DEpsilonC, t.DSigmaS, t.DEpsilonS, t.DSectionN,
+                            t.DSectionM, t.SectionCentroidY, t.PrevCurvature, s.RmSwitch, s.CrackCount,
+                            t.RestraintN, t.RestraintM);
+    s.SectionN = s.SectionN + t.DSectionN;
+    s.SectionM = s.SectionM + t.DSectionM;
+
+    SetStartValues(job, g, t, false);
+    Judge(job, YTOP, YBOT, t);
+    ZoneIteration(job, g, YTOP, YBOT, t);
+    CloseStep(units, job, g, t);
+}
+
+}  // namespace
+
+void RunStepLoop(UnitTable& units, const JobInput& job, const ElementGeometry& geometry, float YTOP, float YBOT,
+                 StepTables& t) {
+    Unit& temperatures = units[unit::Temperature];
+    ReadTemperatureHeader(temperatures, t.StepCount);
+    float firstAge = 0.0f;
+    std::int32_t firstStep = 0;
+    ReadTemperatureBlock(temperatures, job.NX, job.NELX, job.elements, firstAge, t.NodeTemp, t.TempElm0, firstStep);
+    InterpolateBarTemperatures(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX,
+                               job.bars.SY, job.bars.ELEM, t.NodeTemp, t.TS0, job.IECHO, units[unit::List]);
+    ReadInitialState(units, job.Iinit, job.NELX, job.NSTEEL, t.state);
+
+    for (std::int32_t k = 1; k <= t.StepCount - 1; ++k) RunStep(units, job, geometry, YTOP, YBOT, t);
+}
+
+}  // namespace tc
