@@ -1,0 +1,141 @@
+// ComputeStressIncrements: the step's stress and strain increments by the plane section that best
+// fits the free thermal strains of the uncracked concrete and the bars, with external restraint.
+
+#include "cracking/cracking.hpp"
+
+namespace tc {
+
+namespace {
+
+// Every increment of the step is zero: nothing is left to carry the thermal strain.
+void ClearIncrements(std::int32_t nelx, std::int32_t nsteel, ElementReals& DSigmaC, ElementReals& DEpsilonC,
+                     BarReals& DSigmaS, BarReals& DEpsilonS, float& DSectionN, float& DSectionM) {
+    for (std::int32_t e = 1; e <= nelx; ++e) {
+        DSigmaC(e) = 0.0f;
+        DEpsilonC(e) = 0.0f;
+    }
+    for (std::int32_t j = 1; j <= nsteel; ++j) {
+        DSigmaS(j) = 0.0f;
+        DEpsilonS(j) = 0.0f;
+    }
+    DSectionN = 0.0f;
+    DSectionM = 0.0f;
+}
+
+}  // namespace
+
+void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const ElementReals& CY, const BarReals& SY,
+                             const ElementReals& areaC, const BarReals& areaS, const MaterialParameters& P,
+                             const ElementReals& DT, const BarReals& DTS, float Ec, std::int32_t nstep,
+                             ElementReals& DSigmaC, ElementReals& DEpsilonC, BarReals& DSigmaS,
+                             BarReals& DEpsilonS, float& DSectionN, float& DSectionM, float& SectionCentroidY,
+                             float& PrevCurvature, std::int32_t& RmSwitch, const ElementInts& CrackCount,
+                             float& RestraintN, float& RestraintM) {
+    const float alphac = P(param::AlphaC);
+    const float Es = P(param::Es);
+    const float alphas = P(param::AlphaS);
+
+    // The curvature history starts afresh at the first analysis step.
+    if (nstep == 2) {
+        PrevCurvature = 0.0f;
+    }
+    RestraintN = P(param::Rn);
+    RestraintM = P(param::Rm1);
+
+    float Ac = 0.0f;
+    float Qc = 0.0f;
+    for (std::int32_t e = 1; e <= nelx; ++e) {
+        if (CrackCount(e) == 0) {
+            Ac += areaC(e);
+            Qc += areaC(e) * CY(e);
+        }
+    }
+    if (Ac == 0.0f) {
+        ClearIncrements(nelx, nsteel, DSigmaC, DEpsilonC, DSigmaS, DEpsilonS, DSectionN, DSectionM);
+        return;
+    }
+
+    const float yA = Qc / Ac;
+    const float EAc = Ec * Ac;
+    const float EQc = Ec * Ac * yA;
+    float Fc = 0.0f;
+    for (std::int32_t e = 1; e <= nelx; ++e) {
+        if (CrackCount(e) == 0) {
+            Fc += DT(e) * areaC(e) * Ec * alphac;
+        }
+    }
+    float EAs = 0.0f;
+    float EQs = 0.0f;
+    float Fs = 0.0f;
+    for (std::int32_t j = 1; j <= nsteel; ++j) {
+        EAs += areaS(j) * Es;
+        EQs += areaS(j) * SY(j) * Es;
+        Fs += DTS(j) * areaS(j) * alphas * Es;
+    }
+
+    // A section without axial stiffness has no strain plane: it takes no increment.
+    if (EAc + EAs == 0.0f) {
+        ClearIncrements(nelx, nsteel, DSigmaC, DEpsilonC, DSigmaS, DEpsilonS, DSectionN, DSectionM);
+        return;
+    }
+    const float eps0 = (Fs + Fc) / (EAc + EAs);
+    const float y0 = (EQc + EQs) / (EAc + EAs);
+    SectionCentroidY = y0;
+
+    float Kc = 0.0f;
+    float Ic = 0.0f;
+    for (std::int32_t e = 1; e <= nelx; ++e) {
+        if (CrackCount(e) == 0) {
+            Kc += (CY(e) - y0) * (DT(e) * alphac - eps0) * areaC(e) * Ec;
+            Ic += (CY(e) - y0) * (CY(e) - y0) * areaC(e) * Ec;
+        }
+    }
+    float Ks = 0.0f;
+    float Is = 0.0f;
+    for (std::int32_t j = 1; j <= nsteel; ++j) {
+        Ks += (SY(j) - y0) * (DTS(j) * alphas - eps0) * areaS(j) * Es;
+        Is += (SY(j) - y0) * (SY(j) - y0) * areaS(j) * Es;
+    }
+    // Without bending stiffness (every member at the centroid height) the curvature is 0.
+    float phi = 0.0f;
+    if (Is + Ic != 0.0f) {
+        phi = (Ks + Kc) / (Is + Ic);
+    }
+
+    // Once the curvature has changed sign the bending restraint stays at Rm2 for good.
+    const float p = phi * PrevCurvature;
+    PrevCurvature = phi;
+    if (p < 0.0f || RmSwitch == 1) {
+        RestraintM = P(param::Rm2);
+        RmSwitch = 1;
+    }
+    const float Rn = RestraintN;
+    const float Rm = RestraintM;
+
+    DSectionN = 0.0f;
+    DSectionM = 0.0f;
+    for (std::int32_t e = 1; e <= nelx; ++e) {
+        float sigmaIn = 0.0f;
+        float sigmaEx = 0.0f;
+        if (CrackCount(e) == 0) {
+            sigmaIn = ((CY(e) - y0) * phi + eps0 - DT(e) * alphac) * Ec;
+            sigmaEx = (-Rn * eps0 - (CY(e) - y0) * Rm * phi) * Ec;
+        }
+        DSigmaC(e) = sigmaEx + sigmaIn;
+        // Concrete without a modulus takes no strain increment from a stress increment.
+        DEpsilonC(e) = Ec == 0.0f ? 0.0f : DSigmaC(e) / Ec;
+        DSectionN += areaC(e) * sigmaEx;
+        DSectionM += (CY(e) - y0) * areaC(e) * sigmaEx;
+    }
+    for (std::int32_t j = 1; j <= nsteel; ++j) {
+        DEpsilonS(j) = (SY(j) - y0) * (1.0f - Rm) * phi + (1.0f - Rn) * eps0 - DTS(j) * alphas;
+        const float sigmaEx = (-Rn * eps0 - (SY(j) - y0) * Rm * phi) * Es;
+        DSectionN += sigmaEx * areaS(j);
+        DSectionM += (SY(j) - y0) * sigmaEx * areaS(j);
+    }
+    for (std::int32_t j = 1; j <= nsteel; ++j) {
+        DSigmaS(j) = DEpsilonS(j) * Es;
+    }
+}
+
+}  // namespace tc

@@ -1,0 +1,115 @@
+// RedistributeUncracked: the plane strain increment of the uncracked part (elements outside the band
+// and every bar) that brings its force and moment back to SectionN and SectionM, and the openings
+// this plane adds at the band's edges.
+
+#include "cracking/cracking.hpp"
+
+namespace tc {
+
+namespace {
+
+// Elements exactly at an edge of the band belong neither to the band nor to the uncracked part.
+bool ElementUncracked(float y, float hmax, float hmin) { return y < hmin || y > hmax; }
+
+}  // namespace
+
+void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const ElementReals& CY, const BarReals& SY,
+                           const ElementReals& areaC, const BarReals& areaS, const MaterialParameters& P,
+                           float Ec, const ElementReals& sigmaC, const BarReals& sigmaS, ElementReals& depsc2,
+                           BarReals& depss2, float SectionCentroidY, float hmax, float hmin, float SectionN,
+                           float SectionM, float& u1, float& u2, float RestraintN, float RestraintM,
+                           float& Opening1, float& Opening2) {
+    const float lcb = P(param::lcb);
+    const float lcu = P(param::lcu);
+    const float lsb = P(param::lsb);
+    const float lsu = P(param::lsu);
+    const float Es = P(param::Es);
+
+    // Stiffness centroid of the uncracked part.
+    float Sc = 0.0f;
+    float ScY = 0.0f;
+    for (std::int32_t i = 1; i <= nelx; ++i) {
+        if (ElementUncracked(CY(i), hmax, hmin)) {
+            Sc += areaC(i) * Ec;
+            ScY += areaC(i) * CY(i) * Ec;
+        }
+    }
+    float Ss = 0.0f;
+    float SsY = 0.0f;
+    for (std::int32_t j = 1; j <= nsteel; ++j) {
+        Ss += areaS(j) * Es;
+        SsY += areaS(j) * SY(j) * Es;
+    }
+
+    // An uncracked part without axial stiffness takes nothing and opens nothing.
+    if (Ss + Sc == 0.0f) {
+        for (std::int32_t i = 1; i <= nelx; ++i) {
+            depsc2(i) = 0.0f;
+        }
+        for (std::int32_t j = 1; j <= nsteel; ++j) {
+            depss2(j) = 0.0f;
+        }
+        Opening1 = 0.0f;
+        Opening2 = 0.0f;
+        return;
+    }
+    const float yu = (SsY + ScY) / (Ss + Sc);
+
+    const float Ac = Sc;
+    float Nc = 0.0f;
+    float Mc = 0.0f;
+    float Ic = 0.0f;
+    for (std::int32_t i = 1; i <= nelx; ++i) {
+        if (ElementUncracked(CY(i), hmax, hmin)) {
+            Nc += areaC(i) * sigmaC(i);
+            Mc += (CY(i) - yu) * areaC(i) * sigmaC(i);
+            Ic += (CY(i) - yu) * (CY(i) - yu) * areaC(i) * Ec;
+        }
+    }
+    const float As = Ss;
+    float Ns = 0.0f;
+    float Ms = 0.0f;
+    float Is = 0.0f;
+    for (std::int32_t j = 1; j <= nsteel; ++j) {
+        Ns += areaS(j) * sigmaS(j);
+        Ms += (SY(j) - yu) * areaS(j) * sigmaS(j);
+        Is += (SY(j) - yu) * (SY(j) - yu) * areaS(j) * Es;
+    }
+
+    float e0 = (SectionN - Nc - Ns) / (As + Ac);
+    e0 = (1.0f - RestraintN) * e0;
+    // The moment is moved from SectionCentroidY to yu; without bending stiffness the curvature is 0.
+    float k = 0.0f;
+    if (Is + Ic != 0.0f) {
+        k = ((SectionCentroidY - yu) * SectionN + SectionM - Mc - Ms) / (Is + Ic);
+        k = (1.0f - RestraintM) * k;
+    }
+
+    for (std::int32_t i = 1; i <= nelx; ++i) {
+        depsc2(i) = ElementUncracked(CY(i), hmax, hmin) ? (CY(i) - yu) * k + e0 : 0.0f;
+    }
+    std::int32_t nb = 0;
+    for (std::int32_t j = 1; j <= nsteel; ++j) {
+        depss2(j) = (SY(j) - yu) * k + e0;
+        if (hmin < SY(j) && SY(j) <= hmax) {
+            nb += 1;
+        }
+    }
+
+    // The band's edges open by the plane's strain over the bar lengths when the band holds a bar,
+    // else over the concrete lengths.
+    const float eTop = (hmax - yu) * k + e0;
+    const float eBot = (hmin - yu) * k + e0;
+    if (nb > 0) {
+        Opening1 = eTop * lsu;
+        Opening2 = eBot * lsb;
+    } else {
+        Opening1 = eTop * lcu;
+        Opening2 = eBot * lcb;
+    }
+
+    u1 = u1 + Opening1;
+    u2 = u2 + Opening2;
+}
+
+}  // namespace tc
