@@ -2,6 +2,7 @@
 // A parsed record layout: the descriptors of a layout text with repeat counts expanded.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,26 +14,34 @@ struct FieldDescriptor {
         I,        // Iw: integer
         F,        // Fw.d: real, fixed point
         E,        // Ew.d: real, exponent form
-        A,        // Aw: characters
+        A,        // Aw: characters (width 0: A without width, the whole text item)
         X,        // nX: skip / blanks
         Slash,    // end of record
-        Literal,  // 'text' (output only)
+        Literal,  // 'text' (output only; skipped over on input)
     };
     Kind kind;
-    std::int32_t width;     // w, or n of nX
+    std::int32_t width;     // w, or n of nX; Literal: the length of its text
     std::int32_t decimals;  // d of Fw.d and Ew.d
     std::string_view text;  // Literal: the text with doubled apostrophes made single
 };
 
-// The layout text is kept alive by its owner (a string literal, or the Layout itself).
+// Limits that keep a hostile layout from taking unbounded time or memory.
+inline constexpr std::int32_t MaxLayoutDescriptors = 10000;  // after repeat counts are expanded
+inline constexpr std::int32_t MaxFieldWidth = 10000;         // w, d, n of nX and repeat counts
+
+// Literal texts live in literalStore, shared between copies, so a Layout may be copied or moved
+// freely while its descriptors keep viewing them.
 struct Layout {
-    std::string source;                        // the layout text as given
+    std::string source;                        // the layout text, up to its closing parenthesis
     std::vector<FieldDescriptor> descriptors;  // repeat counts expanded, in order
     std::int32_t reversion = 0;                // where processing resumes when values remain
-    std::vector<std::string> literalStore;     // unescaped literal texts that descriptors view
+    bool dataAfterReversion = false;           // a data descriptor lies at or after reversion
+    bool hasData = false;                      // the layout holds any I, F, E or A descriptor
+    std::shared_ptr<const std::string> literalStore;  // unescaped literal texts, back to back
 };
 
-// Parses a layout text such as "(1X,I5,5(4X,E10.3))". Throws RunError naming the layout and the
+// Parses a layout text such as "(1X,I5,5(4X,E10.3))". The layout ends at the parenthesis that
+// closes its first one; what follows is ignored. Throws RunError naming the layout and the
 // position of the fault when the text is not a layout.
 Layout ParseLayout(std::string_view text);
 

@@ -12,6 +12,9 @@ enum class OpenStatus { Old, Unknown };
 
 inline constexpr std::int32_t MaxUnit = 99;
 
+// Longest input record accepted; a longer line is refused rather than buffered without bound.
+inline constexpr std::size_t MaxRecordLength = std::size_t{1} << 20;
+
 // One open file, read or written record by record through a buffer.
 class Unit {
 public:
@@ -32,25 +35,49 @@ public:
 
     // Record-level access used by the statement engines.
     // Next input record without its line end (LF or CR LF); throws RunError at the end of the file.
+    // The view stays valid until the next call on the unit.
     std::string_view NextRecord(std::string_view layoutForMessages);
     // Room for one output record of up to capacity characters; EndRecord(n) commits n of them
     // followed by CR LF.
     char* BeginRecord(std::size_t capacity);
     void EndRecord(std::size_t length);
 
+    // Output as a stream of fields: BeginWriting once per statement, then Reserve(n) gives room
+    // for n characters, Commit(n) keeps them, EndOutputRecord ends the record with CR LF.
+    void BeginWriting() {
+        if (!writing_) StartWriting();
+    }
+    char* Reserve(std::size_t n) {
+        if (bufferSize_ - end_ < n) MakeRoom(n);
+        return buffer_.get() + end_;
+    }
+    void Commit(std::size_t n) { end_ += n; }
+    void EndOutputRecord();
+
+    // "unit 20 (./jobs/wall1/wall1.dat), read of record 7": the head of an error message.
+    std::string Place(std::string_view operation, std::int64_t record) const;
+    std::string Place(std::string_view operation) const;
+
 private:
     friend class UnitTable;
     void Open(std::int32_t number, std::string name, OpenStatus status);
     void Close();
+    void StartWriting();
+    void MakeRoom(std::size_t n);
+    bool Fill();  // reads more input; false at the end of the file
+    void WriteOut(const char* data, std::size_t length);
+    void Release() noexcept;
 
     std::int32_t number_ = 0;
     std::string name_;
     int fd_ = -1;
-    bool writing_ = false;  // the first write cuts the file
+    bool writable_ = false;  // fd_ was opened for writing
+    bool writing_ = false;   // the first write cut the file; the unit is now output only
     std::int64_t records_ = 0;
     std::unique_ptr<char[]> buffer_;
     std::size_t bufferSize_ = 0;
     std::size_t begin_ = 0, end_ = 0;  // input: unread bytes; output: begin_ unused, end_ = filled
+    std::int64_t fileOffset_ = 0;      // input: bytes taken from the file so far
     bool eof_ = false;
 };
 
@@ -59,8 +86,11 @@ class UnitTable {
 public:
     UnitTable();
     ~UnitTable();
+    UnitTable(const UnitTable&) = delete;
+    UnitTable& operator=(const UnitTable&) = delete;
     // Binds unit to the file. Old: the file must exist (RunError otherwise). Unknown: created when
     // missing; an existing file keeps its contents until the first write on the unit cuts it.
+    // A unit already open is closed first.
     Unit& Open(std::int32_t unit, std::string_view name, OpenStatus status);
     // The open unit; throws RunError when nothing is bound to it.
     Unit& operator[](std::int32_t unit);

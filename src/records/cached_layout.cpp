@@ -1,0 +1,70 @@
+// CachedLayout: the parsed layout of a string literal, parsed on its first use only.
+#include <bit>
+#include <memory>
+#include <vector>
+
+#include "records/records.hpp"
+
+namespace tc::records_detail {
+namespace {
+
+// An open-addressing table keyed by the literal's address and length; each thread keeps its own.
+class LayoutCache {
+public:
+    const Layout& Find(const char* text, std::size_t length) {
+        if (slots_.empty()) slots_.resize(64);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = Hash(text) & mask;; at = (at + 1) & mask) {
+            Entry& e = slots_[at];
+            if (e.layout == nullptr) break;
+            if (e.text == text && e.length == length) return *e.layout;
+        }
+        auto parsed = std::make_unique<Layout>(ParseLayout(std::string_view(text, length)));
+        const Layout* layout = parsed.get();
+        owned_.push_back(std::move(parsed));
+        if (2 * (used_ + 1) > slots_.size()) Grow();
+        Insert({text, length, layout});
+        ++used_;
+        return *layout;
+    }
+
+private:
+    struct Entry {
+        const char* text = nullptr;
+        std::size_t length = 0;
+        const Layout* layout = nullptr;
+    };
+
+    static std::size_t Hash(const char* text) {
+        const auto bits = reinterpret_cast<std::uintptr_t>(text);
+        return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 20);
+    }
+
+    void Insert(const Entry& entry) {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t at = Hash(entry.text) & mask;
+        while (slots_[at].layout != nullptr) at = (at + 1) & mask;
+        slots_[at] = entry;
+    }
+
+    void Grow() {
+        std::vector<Entry> old(slots_.size() * 2);
+        old.swap(slots_);
+        for (const Entry& e : old) {
+            if (e.layout != nullptr) Insert(e);
+        }
+    }
+
+    std::vector<Entry> slots_;
+    std::vector<std::unique_ptr<Layout>> owned_;
+    std::size_t used_ = 0;
+};
+
+}  // namespace
+
+const Layout& CachedLayout(const char* text, std::size_t length) {
+    thread_local LayoutCache cache;
+    return cache.Find(text, length);
+}
+
+}  // namespace tc::records_detail

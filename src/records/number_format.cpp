@@ -1,0 +1,338 @@
+// Number fields of output records: integer, fixed, exponent and free-form reals.
+//
+// A real is rounded from its exact binary value. The common cases take an exact shortcut: a float
+// times 10^s (0 <= s <= 12) is exact in double, and a float divided by 10^t is rounded exactly in
+// 64-bit integers; everything else rounds the exact decimal expansion digit by digit.
+#include "records/number_format.hpp"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "records/number_style.hpp"
+
+namespace tc::records_detail {
+namespace {
+
+constexpr double Pow10Double[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+constexpr std::uint64_t Pow10U64[] = {1ull,
+                                      10ull,
+                                      100ull,
+                                      1000ull,
+                                      10000ull,
+                                      100000ull,
+                                      1000000ull,
+                                      10000000ull,
+                                      100000000ull,
+                                      1000000000ull,
+                                      10000000000ull,
+                                      100000000000ull,
+                                      1000000000000ull,
+                                      10000000000000ull,
+                                      100000000000000ull,
+                                      1000000000000000ull,
+                                      10000000000000000ull,
+                                      100000000000000000ull,
+                                      1000000000000000000ull,
+                                      10000000000000000000ull};
+constexpr std::int32_t MaxExactScale = 12;       // 5^12 < 2^28, so 24 + 28 bits fit a double
+constexpr std::int32_t MaxIntegerDigits = 18;    // significant digits the 64-bit route handles
+constexpr double FloorLimit = 9.0e18;            // below 2^63
+constexpr std::int32_t ExactDigitCount = 121;    // a float's expansion has at most 112 digits
+
+// A rounded decimal value 0.d1 d2 ... x 10^exponent; digits past length are zeros. Zero has
+// length 0.
+struct RoundedDecimal {
+    char digit[ExactDigitCount + 7];
+    std::int32_t length;
+    std::int32_t exponent;
+    char At(std::int64_t i) const { return i >= 0 && i < length ? digit[i] : '0'; }
+};
+
+// magnitude = m * 2^k exactly, for a finite positive float.
+void Decompose(float magnitude, std::uint64_t& m, std::int32_t& k) {
+    const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+    const std::uint32_t biased = (bits >> 23) & 0xffu;
+    const std::uint32_t fraction = bits & 0x7fffffu;
+    if (biased == 0) {
+        m = fraction;
+        k = -149;
+    } else {
+        m = fraction | 0x800000u;
+        k = static_cast<std::int32_t>(biased) - 150;
+    }
+}
+
+// floor(magnitude * 10^scale) and whether the rounding goes up, when an exact shortcut applies.
+bool ScaledFloor(float magnitude, std::int32_t scale, std::uint64_t& floorPart, bool& up) {
+    if (scale >= 0 && scale <= MaxExactScale) {
+        const double product = static_cast<double>(magnitude) * Pow10Double[scale];
+        if (!(product < FloorLimit)) return false;
+        floorPart = static_cast<std::uint64_t>(product);
+        up = RoundsUp(product - static_cast<double>(floorPart));
+        return true;
+    }
+    if (scale < 0 && scale >= -19) {
+        const std::uint64_t unit = Pow10U64[-scale];
+        std::uint64_t m = 0;
+        std::int32_t k = 0;
+        Decompose(magnitude, m, k);
+        if (k >= 0) {
+            if (k > 39) return false;
+            const std::uint64_t whole = m << k;
+            floorPart = whole / unit;
+            up = RoundsUp(whole % unit, unit);
+        } else {
+            const std::int32_t shift = -k;
+            if (shift >= 63 || unit > (UINT64_MAX >> 1) >> shift) return false;
+            const std::uint64_t denominator = unit << shift;
+            floorPart = m / denominator;
+            up = RoundsUp(m % denominator, denominator);
+        }
+        return true;
+    }
+    return false;
+}
+
+// value = q * 10^unitExponent.
+void FromInteger(std::uint64_t q, std::int32_t unitExponent, RoundedDecimal& x) {
+    if (q == 0) {
+        x.length = 0;
+        x.exponent = 0;
+        return;
+    }
+    char* end = std::to_chars(x.digit, x.digit + 20, q).ptr;
+    x.length = static_cast<std::int32_t>(end - x.digit);
+    x.exponent = x.length + unitExponent;
+}
+
+// The exact decimal expansion of a finite positive float.
+void ExactDecimal(float magnitude, RoundedDecimal& x) {
+    char text[ExactDigitCount + 16];
+    const auto result = std::to_chars(text, text + sizeof text, static_cast<double>(magnitude),
+                                      std::chars_format::scientific, ExactDigitCount - 1);
+    // text is d.ddd...e+XX
+    x.digit[0] = text[0];
+    std::memcpy(x.digit + 1, text + 2, ExactDigitCount - 1);
+    std::int32_t exponent10 = 0;
+    const char* e = text + 2 + (ExactDigitCount - 1) + 1;
+    if (*e == '+') ++e;
+    std::from_chars(e, result.ptr, exponent10);
+    x.exponent = exponent10 + 1;
+    x.length = ExactDigitCount;
+    while (x.length > 0 && x.digit[x.length - 1] == '0') --x.length;
+}
+
+// Keeps the first kept digits of an exact expansion, rounding the rest away half up.
+void KeepDigits(RoundedDecimal& x, std::int64_t kept) {
+    if (kept >= x.length) return;
+    if (kept < 0) {
+        x.length = 0;
+        return;
+    }
+    const bool up = RoundsUp(x.digit[kept]);
+    x.length = static_cast<std::int32_t>(kept);
+    if (!up) return;
+    std::int32_t i = x.length - 1;
+    while (i >= 0 && x.digit[i] == '9') --i;
+    if (i < 0) {
+        x.digit[0] = '1';
+        x.length = 1;
+        x.exponent += 1;
+    } else {
+        x.digit[i] = static_cast<char>(x.digit[i] + 1);
+        x.length = i + 1;
+    }
+}
+
+// magnitude rounded to a multiple of 10^-decimals.
+void RoundToDecimals(float magnitude, std::int32_t decimals, RoundedDecimal& x) {
+    if (magnitude == 0.0f) {
+        FromInteger(0, 0, x);
+        return;
+    }
+    std::uint64_t floorPart = 0;
+    bool up = false;
+    if (decimals <= MaxExactScale && ScaledFloor(magnitude, decimals, floorPart, up)) {
+        FromInteger(floorPart + (up ? 1u : 0u), -decimals, x);
+        return;
+    }
+    ExactDecimal(magnitude, x);
+    KeepDigits(x, static_cast<std::int64_t>(x.exponent) + decimals);
+}
+
+// magnitude (not zero) rounded to digits significant digits; a carry raises the exponent.
+void RoundToSignificant(float magnitude, std::int32_t digits, RoundedDecimal& x) {
+    if (digits <= MaxIntegerDigits) {
+        std::uint64_t m = 0;
+        std::int32_t k = 0;
+        Decompose(magnitude, m, k);
+        const std::int32_t log2 = k + 63 - std::countl_zero(m);
+        // 10^(e-1) <= magnitude < 10^e for e = this estimate or one more.
+        std::int32_t e = ((log2 * 78913) >> 18) + 1;
+        for (std::int32_t attempt = 0; attempt < 3; ++attempt) {
+            std::uint64_t floorPart = 0;
+            bool up = false;
+            if (!ScaledFloor(magnitude, digits - e, floorPart, up)) break;
+            if (floorPart < Pow10U64[digits - 1]) {
+                --e;
+                continue;
+            }
+            if (floorPart >= Pow10U64[digits]) {
+                ++e;
+                continue;
+            }
+            std::uint64_t q = floorPart + (up ? 1u : 0u);
+            if (q == Pow10U64[digits]) {
+                q = Pow10U64[digits - 1];
+                ++e;
+            }
+            FromInteger(q, e - digits, x);
+            return;
+        }
+    }
+    ExactDecimal(magnitude, x);
+    KeepDigits(x, digits);
+}
+
+void FillOverflow(char* field, std::int32_t width) { std::memset(field, OverflowFill, static_cast<std::size_t>(width)); }
+
+// Writes text right-justified; false when it does not fit.
+bool RightJustify(char* field, std::int32_t width, std::string_view text) {
+    const auto length = static_cast<std::int32_t>(text.size());
+    if (length > width) return false;
+    std::memset(field, ' ', static_cast<std::size_t>(width - length));
+    std::memcpy(field + (width - length), text.data(), text.size());
+    return true;
+}
+
+std::string_view NonFiniteWord(float value) {
+    if (std::isnan(value)) return NaNWord;
+    return value < 0.0f ? NegativeInfinityWord : InfinityWord;
+}
+
+// Writes the exponent part: E+dd, or +ddd when three digits are needed; false beyond that.
+bool PutExponent(char* p, std::int32_t exponent, bool letter) {
+    const char sign = exponent < 0 ? '-' : '+';
+    const std::int32_t a = exponent < 0 ? -exponent : exponent;
+    if (a <= 99 && letter) {
+        p[0] = 'E';
+        p[1] = sign;
+        p[2] = static_cast<char>('0' + a / 10);
+        p[3] = static_cast<char>('0' + a % 10);
+        return true;
+    }
+    if (a <= 999) {
+        p[0] = sign;
+        p[1] = static_cast<char>('0' + a / 100);
+        p[2] = static_cast<char>('0' + a / 10 % 10);
+        p[3] = static_cast<char>('0' + a % 10);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void FormatInteger(char* field, std::int32_t width, std::int32_t value) {
+    char text[12];
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    if (!RightJustify(field, width, {text, static_cast<std::size_t>(end - text)})) FillOverflow(field, width);
+}
+
+void FormatFixed(char* field, std::int32_t width, std::int32_t decimals, float value) {
+    if (!std::isfinite(value)) {
+        if (!RightJustify(field, width, NonFiniteWord(value))) FillOverflow(field, width);
+        return;
+    }
+    const bool minus = WritesMinus(value);
+    RoundedDecimal x;
+    RoundToDecimals(std::fabs(value), decimals, x);
+    const std::int32_t intDigits = x.length > 0 && x.exponent > 0 ? x.exponent : 0;
+    // Only a field that would hold no digit at all gets a zero before the point.
+    const bool zeroDigit = intDigits == 0 && decimals == 0;
+    const std::int64_t needed = std::int64_t{minus} + intDigits + std::int64_t{zeroDigit} + 1 + decimals;
+    if (needed > width) {
+        FillOverflow(field, width);
+        return;
+    }
+    char* p = field;
+    const std::size_t blanks = static_cast<std::size_t>(width - needed);
+    std::memset(p, ' ', blanks);
+    p += blanks;
+    if (minus) *p++ = '-';
+    for (std::int32_t i = 0; i < intDigits; ++i) *p++ = x.At(i);
+    if (zeroDigit) *p++ = '0';
+    *p++ = '.';
+    for (std::int32_t j = 0; j < decimals; ++j) *p++ = x.At(static_cast<std::int64_t>(x.exponent) + j);
+}
+
+void FormatExponent(char* field, std::int32_t width, std::int32_t decimals, float value) {
+    if (!std::isfinite(value)) {
+        if (!RightJustify(field, width, NonFiniteWord(value))) FillOverflow(field, width);
+        return;
+    }
+    const bool minus = WritesMinus(value);
+    const std::int64_t needed = std::int64_t{minus} + 1 + decimals + 4;
+    if (decimals < 1 || needed > width) {
+        FillOverflow(field, width);
+        return;
+    }
+    RoundedDecimal x;
+    std::int32_t exponent = 0;
+    if (value != 0.0f) {
+        RoundToSignificant(std::fabs(value), decimals, x);
+        exponent = x.exponent;
+    } else {
+        x.length = 0;
+    }
+    char* p = field;
+    const std::size_t blanks = static_cast<std::size_t>(width - needed);
+    std::memset(p, ' ', blanks);
+    p += blanks;
+    if (minus) *p++ = '-';
+    *p++ = '.';
+    for (std::int32_t i = 0; i < decimals; ++i) *p++ = x.At(i);
+    if (!PutExponent(p, exponent, true)) FillOverflow(field, width);
+}
+
+void FormatFreeReal(char* field, std::int32_t width, float value) {
+    if (!std::isfinite(value)) {
+        if (!RightJustify(field, width, NonFiniteWord(value))) FillOverflow(field, width);
+        return;
+    }
+    char text[24];
+    char* p = text;
+    if (WritesMinus(value)) *p++ = '-';
+    RoundedDecimal x;
+    std::int32_t exponent = 0;  // value = 0.ddddddd x 10^exponent
+    if (value != 0.0f) {
+        RoundToSignificant(std::fabs(value), FreeSignificantDigits, x);
+        exponent = x.exponent;
+    } else {
+        x.length = 0;
+    }
+    if (x.length > 0 && exponent >= 1 && exponent <= FreeSignificantDigits) {
+        // Fixed form: 6 decimals, digits past the seventh significant one written as 0.
+        std::int32_t i = 0;
+        for (; i < exponent; ++i) *p++ = x.At(i);
+        *p++ = '.';
+        for (; i < FreeSignificantDigits; ++i) *p++ = x.At(i);
+        for (std::int32_t z = 1; z < exponent; ++z) *p++ = '0';
+    } else {
+        *p++ = x.length > 0 ? x.At(0) : '0';
+        *p++ = '.';
+        for (std::int32_t i = 1; i < FreeSignificantDigits; ++i) *p++ = x.At(i);
+        const std::int32_t shown = x.length > 0 ? exponent - 1 : 0;
+        *p++ = 'E';
+        *p++ = shown < 0 ? '-' : '+';
+        const std::int32_t a = shown < 0 ? -shown : shown;
+        if (a > 99) *p++ = static_cast<char>('0' + a / 100);
+        *p++ = static_cast<char>('0' + a / 10 % 10);
+        *p++ = static_cast<char>('0' + a % 10);
+    }
+    if (!RightJustify(field, width, {text, static_cast<std::size_t>(p - text)})) FillOverflow(field, width);
+}
+
+}  // namespace tc::records_detail

@@ -1,0 +1,24 @@
+#pragma once
+// Number fields of output records. Each routine fills field[0, width) completely: the value
+// right-justified, or the field filled with asterisks when the value does not fit.
+
+#include <cstdint>
+
+namespace tc::records_detail {
+
+// Iw: an integer.
+void FormatInteger(char* field, std::int32_t width, std::int32_t value);
+// Fw.d: a real rounded to d decimals, no zero before the point unless the field holds no digit.
+void FormatFixed(char* field, std::int32_t width, std::int32_t decimals, float value);
+// Ew.d: a real as .ddd E+ee (or .ddd+eee when the exponent needs three digits).
+void FormatExponent(char* field, std::int32_t width, std::int32_t decimals, float value);
+// A free-form real: 7 significant digits, fixed form from 1 up to 10 000 000, exponent form
+// otherwise. The field is 15 columns or more.
+void FormatFreeReal(char* field, std::int32_t width, float value);
+
+// Free-form field widths; every numeric field after the first of a record is one column wider.
+inline constexpr std::int32_t FreeIntegerWidth = 11;
+inline constexpr std::int32_t FreeRealWidth = 15;
+inline constexpr std::int32_t FreeSignificantDigits = 7;
+
+}  // namespace tc::records_detail

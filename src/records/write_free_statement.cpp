@@ -1,0 +1,101 @@
+// WriteFreeStatement: one free-form record of integers, reals and texts, continued on further
+// lines when it grows past 79 columns.
+#include <cstring>
+
+#include "records/number_format.hpp"
+#include "records/records.hpp"
+#include "records/statement_support.hpp"
+
+namespace tc::records_detail {
+namespace {
+
+constexpr std::int32_t MaxFreeColumns = 79;  // the leading blank included
+
+class FreeWriter {
+public:
+    explicit FreeWriter(Unit& unit) : unit_(unit) { StartRecord(); }
+
+    void Integer(std::int32_t value) {
+        const std::int32_t width = Numeric(FreeIntegerWidth);
+        FormatInteger(unit_.Reserve(static_cast<std::size_t>(width)), width, value);
+        Put(width);
+    }
+
+    void Real(float value) {
+        const std::int32_t width = Numeric(FreeRealWidth);
+        FormatFreeReal(unit_.Reserve(static_cast<std::size_t>(width)), width, value);
+        Put(width);
+    }
+
+    // A text goes as it is; what does not fit continues on the next record.
+    void Text(const char* text, std::size_t length) {
+        while (length > 0) {
+            if (columns_ == MaxFreeColumns) NewRecord();
+            const std::size_t room = static_cast<std::size_t>(MaxFreeColumns - columns_);
+            const std::size_t n = length < room ? length : room;
+            std::memcpy(unit_.Reserve(n), text, n);
+            Put(static_cast<std::int32_t>(n));
+            text += n;
+            length -= n;
+        }
+    }
+
+    void Finish() { unit_.EndOutputRecord(); }
+
+private:
+    void StartRecord() {
+        *unit_.Reserve(1) = ' ';
+        unit_.Commit(1);
+        columns_ = 1;
+    }
+    void NewRecord() {
+        unit_.EndOutputRecord();
+        StartRecord();
+    }
+    void Put(std::int32_t n) {
+        unit_.Commit(static_cast<std::size_t>(n));
+        columns_ += n;
+    }
+
+    // The width of the next numeric field: one more than its base after the first of the
+    // statement. A field that would pass column 79 starts a new record, whose leading blank
+    // then stands in for that extra column.
+    std::int32_t Numeric(std::int32_t base) {
+        const std::int32_t width = firstNumeric_ ? base : base + 1;
+        firstNumeric_ = false;
+        if (columns_ + width <= MaxFreeColumns) return width;
+        NewRecord();
+        return width == base ? base : width - 1;
+    }
+
+    Unit& unit_;
+    std::int32_t columns_ = 0;
+    bool firstNumeric_ = true;
+};
+
+}  // namespace
+
+void WriteFreeStatement(Unit& unit, const Slot* slots, std::int32_t count) {
+    unit.BeginWriting();
+    FreeWriter writer(unit);
+    for (std::int32_t s = 0; s < count; ++s) {
+        const Slot& slot = slots[s];
+        switch (slot.kind) {
+            case Slot::Int:
+                for (std::int32_t i = 0; i < slot.count; ++i) writer.Integer(static_cast<const std::int32_t*>(slot.where)[i]);
+                break;
+            case Slot::Real:
+                for (std::int32_t i = 0; i < slot.count; ++i) writer.Real(static_cast<const float*>(slot.where)[i]);
+                break;
+            case Slot::Char:
+                writer.Text(static_cast<const char*>(slot.where), static_cast<std::size_t>(slot.count));
+                break;
+            case Slot::Chars:
+                writer.Text(static_cast<const char*>(slot.where), static_cast<std::size_t>(slot.length));
+                break;
+        }
+    }
+    writer.Finish();
+}
+
+}  // namespace tc::records_detail
