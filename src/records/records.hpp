@@ -81,6 +81,8 @@ inline Slot MakeValue(EntryRun<const std::int32_t> r) {
 inline Slot MakeValue(EntryRun<const float> r) { return {Slot::Real, const_cast<float*>(r.first), r.count, 0}; }
 inline Slot MakeValue(EntryRun<std::int32_t> r) { return {Slot::Int, r.first, r.count, 0}; }
 inline Slot MakeValue(EntryRun<float> r) { return {Slot::Real, r.first, r.count, 0}; }
+inline Slot MakeValue(EntryRun<const char> r) { return {Slot::Char, const_cast<char*>(r.first), r.count, 0}; }
+inline Slot MakeValue(EntryRun<char> r) { return {Slot::Char, r.first, r.count, 0}; }
 inline Slot MakeValue(std::string_view s) {
     return {Slot::Chars, const_cast<char*>(s.data()), 1, static_cast<std::int32_t>(s.size())};
 }
