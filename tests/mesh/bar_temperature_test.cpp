@@ -102,8 +102,8 @@ TEST_F(BarTemperatureTest, ListsEveryBarWithCornerTemperaturesFromNodeFour) {
     AddBar(e, 130.0f, 25.0f);
     Interpolate(1);
     EXPECT_EQ(Listing(), Heading +
-                             "             1      3.13      4.00      1.50      2.25      3.13\r\n" + Warning +
-                             "             2      2.67      4.00      1.50      2.25      3.13\r\n");
+                             "         1      3.13      4.00      1.50      2.25      3.13\r\n" + Warning +
+                             "         2      2.67      4.00      1.50      2.25      3.13\r\n");
 }
 
 TEST_F(BarTemperatureTest, HeadingAloneWithoutBars) {
