@@ -55,6 +55,31 @@ void SolveByNewton(const MapCoefficients& c, float& xi, float& eta) {
     eta = h;
 }
 
+// An element whose sides at eta = -1 and eta = +1 are parallel (a parallelogram or a trapezoid):
+// eliminating the xi*eta term leaves no xi, so eta follows from a linear equation, and xi from the
+// better-conditioned of the two map equations. False where the element is degenerate.
+bool SolveTrapezoid(const MapCoefficients& c, float& xi, float& eta) {
+    if (c.aXiEta == 0.0f && c.bXiEta == 0.0f) {
+        // A parallelogram: the map is affine.
+        const float det = c.aXi * c.bEta - c.aEta * c.bXi;
+        if (det == 0.0f) return false;
+        xi = (c.a0 * c.bEta - c.aEta * c.b0) / det;
+        eta = (c.aXi * c.b0 - c.a0 * c.bXi) / det;
+        return true;
+    }
+    const float divisor = c.bXiEta * c.aEta - c.aXiEta * c.bEta;
+    if (divisor == 0.0f) return false;
+    const float h = (c.bXiEta * c.a0 - c.aXiEta * c.b0) / divisor;
+    const float da = c.aXi + c.aXiEta * h;
+    const float db = c.bXi + c.bXiEta * h;
+    if (da == 0.0f && db == 0.0f) return false;
+    const float x = std::fabs(da) >= std::fabs(db) ? (c.a0 - c.aEta * h) / da : (c.b0 - c.bEta * h) / db;
+    if (!MapsOntoBar(c, x, h)) return false;
+    xi = x;
+    eta = h;
+    return true;
+}
+
 // The bar's local coordinates. The closed form decides wherever it gives a usable answer; a zero
 // divisor, no real root, or a root outside the element while the other lies inside, is mended.
 void LocalCoordinates(const MapCoefficients& c, float& xi, float& eta) {
@@ -95,14 +120,7 @@ void LocalCoordinates(const MapCoefficients& c, float& xi, float& eta) {
 
     const float delta = c.bXiEta * c.aXi - c.bXi * c.aXiEta;
     if (delta == 0.0f) {
-        // A parallelogram: the map is affine and solved directly.
-        const float det = c.aXi * c.bEta - c.aEta * c.bXi;
-        if (c.aXiEta == 0.0f && c.bXiEta == 0.0f && det != 0.0f) {
-            xi = (c.a0 * c.bEta - c.aEta * c.b0) / det;
-            eta = (c.aXi * c.b0 - c.a0 * c.bXi) / det;
-        } else {
-            SolveByNewton(c, xi, eta);
-        }
+        if (!SolveTrapezoid(c, xi, eta)) SolveByNewton(c, xi, eta);
         return;
     }
 

@@ -69,6 +69,14 @@ TEST_F(BarTemperatureTest, WorkedGeneralCase) {
     EXPECT_EQ(Listing(), "");
 }
 
+TEST_F(BarTemperatureTest, GeneralCaseOutsideTheElementIsExtrapolated) {
+    const std::int32_t e = AddElement(Worked, {10, 20, 30, 40});
+    AddBar(e, 125.0f, 153.75f);  // local (1.5, 0), beyond the side Node-3 to Node-4
+    Interpolate(0);
+    EXPECT_NEAR(TS(1), 40.0f, 1e-4f);
+    EXPECT_EQ(Listing(), Warning);
+}
+
 TEST_F(BarTemperatureTest, AxisParallelRectangleFromLowerLeft) {
     // Node-1 lower left, counter-clockwise; temperature x/10 + y.
     const std::int32_t e = AddElement({{{0, 0}, {100, 0}, {100, 50}, {0, 50}}}, {0, 10, 60, 50});
@@ -181,7 +189,7 @@ TEST_F(BarTemperatureTest, LinearFieldReproducedInEveryCornerOrder) {
                     }
                 Interpolate(0);
                 for (std::int32_t b = 1; b <= nsteel; ++b)
-                    EXPECT_NEAR(TS(b), Field(SX(b), SY(b)), 1e-3f)
+                    EXPECT_NEAR(TS(b), Field(SX(b), SY(b)), 1e-4f)
                         << shape.name << ", start " << start << (reversed ? " reversed" : "") << ", bar at "
                         << SX(b) << ", " << SY(b);
             }
