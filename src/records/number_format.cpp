@@ -5,6 +5,7 @@
 // 64-bit integers; everything else rounds the exact decimal expansion digit by digit.
 #include "records/number_format.hpp"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -37,6 +38,17 @@ constexpr std::uint64_t Pow10U64[] = {1ull,
                                       1000000000000000000ull,
                                       10000000000000000000ull};
 constexpr std::int32_t MaxExactScale = 12;       // 5^12 < 2^28, so 24 + 28 bits fit a double
+#ifdef __SIZEOF_INT128__
+__extension__ typedef unsigned __int128 Wide;
+constexpr std::int32_t MaxWideScale = 44;        // 24 bits times 5^44 stays below 2^128
+constexpr std::int32_t MaxPow5 = 27;             // 5^27 is the largest power of 5 below 2^64
+constexpr auto Pow5U64 = [] {
+    std::array<std::uint64_t, MaxPow5 + 1> table{};
+    table[0] = 1;
+    for (std::size_t i = 1; i < table.size(); ++i) table[i] = table[i - 1] * 5;
+    return table;
+}();
+#endif
 constexpr std::int32_t MaxIntegerDigits = 18;    // significant digits the 64-bit route handles
 constexpr double FloorLimit = 9.0e18;            // below 2^63
 constexpr std::int32_t ExactDigitCount = 121;    // a float's expansion has at most 112 digits
@@ -73,6 +85,36 @@ bool ScaledFloor(float magnitude, std::int32_t scale, std::uint64_t& floorPart, 
         up = RoundsUp(product - static_cast<double>(floorPart));
         return true;
     }
+#ifdef __SIZEOF_INT128__
+    if (scale > MaxExactScale && scale <= MaxWideScale) {
+        // magnitude * 10^scale = m * 5^scale * 2^(k + scale), exactly in 128 bits.
+        std::uint64_t m = 0;
+        std::int32_t k = 0;
+        Decompose(magnitude, m, k);
+        Wide p = m;
+        if (scale > MaxPow5) p *= Pow5U64[MaxPow5];
+        p *= Pow5U64[static_cast<std::size_t>(scale > MaxPow5 ? scale - MaxPow5 : scale)];
+        const std::int32_t shift = k + scale;
+        if (shift >= 0) {
+            if (shift >= 64 || p >= (Wide{1} << (63 - shift))) return false;
+            floorPart = static_cast<std::uint64_t>(p << shift);
+            up = false;
+            return true;
+        }
+        const std::int32_t drop = -shift;
+        if (drop >= 128) {
+            floorPart = 0;
+            up = false;
+            return true;
+        }
+        const Wide whole = p >> drop;
+        if (whole >= (Wide{1} << 63)) return false;
+        floorPart = static_cast<std::uint64_t>(whole);
+        const Wide remainder = p - (whole << drop);
+        up = RoundsUp(remainder, Wide{1} << drop);
+        return true;
+    }
+#endif
     if (scale < 0 && scale >= -19) {
         const std::uint64_t unit = Pow10U64[-scale];
         std::uint64_t m = 0;
@@ -162,38 +204,68 @@ void RoundToDecimals(float magnitude, std::int32_t decimals, RoundedDecimal& x) 
     KeepDigits(x, static_cast<std::int64_t>(x.exponent) + decimals);
 }
 
+// An approximation of 10^e, good enough to pick between two candidate exponents; the exact
+// range check after scaling has the last word.
+double Pow10Near(std::int32_t e) {
+    static const auto table = [] {
+        std::array<double, 100> t{};
+        for (std::size_t i = 0; i < t.size(); ++i) t[i] = std::pow(10.0, static_cast<double>(i) - 50.0);
+        return t;
+    }();
+    return e >= -50 && e < 50 ? table[static_cast<std::size_t>(e + 50)] : std::pow(10.0, e);
+}
+
+// magnitude (not zero) rounded to digits (at most MaxIntegerDigits) significant digits by an
+// exact shortcut: q has exactly that many digits and magnitude ~ q * 10^(e - digits). A carry
+// raises e. False when no shortcut applies.
+bool SignificantShortcut(float magnitude, std::int32_t digits, std::uint64_t& q, std::int32_t& e) {
+    std::uint64_t m = 0;
+    std::int32_t k = 0;
+    Decompose(magnitude, m, k);
+    const std::int32_t log2 = k + 63 - std::countl_zero(m);
+    // 10^(e-1) <= magnitude < 10^e for e = floor(log2 * log10(2)) + 1 or one more.
+    e = ((log2 * 78913) >> 18) + 1;
+    if (static_cast<double>(magnitude) >= Pow10Near(e)) ++e;
+    for (std::int32_t attempt = 0; attempt < 3; ++attempt) {
+        std::uint64_t floorPart = 0;
+        bool up = false;
+        if (!ScaledFloor(magnitude, digits - e, floorPart, up)) return false;
+        if (floorPart < Pow10U64[digits - 1]) {
+            --e;
+            continue;
+        }
+        if (floorPart >= Pow10U64[digits]) {
+            ++e;
+            continue;
+        }
+        q = floorPart + (up ? 1u : 0u);
+        if (q == Pow10U64[digits]) {
+            q = Pow10U64[digits - 1];
+            ++e;
+        }
+        return true;
+    }
+    return false;
+}
+
 // magnitude (not zero) rounded to digits significant digits; a carry raises the exponent.
 void RoundToSignificant(float magnitude, std::int32_t digits, RoundedDecimal& x) {
-    if (digits <= MaxIntegerDigits) {
-        std::uint64_t m = 0;
-        std::int32_t k = 0;
-        Decompose(magnitude, m, k);
-        const std::int32_t log2 = k + 63 - std::countl_zero(m);
-        // 10^(e-1) <= magnitude < 10^e for e = this estimate or one more.
-        std::int32_t e = ((log2 * 78913) >> 18) + 1;
-        for (std::int32_t attempt = 0; attempt < 3; ++attempt) {
-            std::uint64_t floorPart = 0;
-            bool up = false;
-            if (!ScaledFloor(magnitude, digits - e, floorPart, up)) break;
-            if (floorPart < Pow10U64[digits - 1]) {
-                --e;
-                continue;
-            }
-            if (floorPart >= Pow10U64[digits]) {
-                ++e;
-                continue;
-            }
-            std::uint64_t q = floorPart + (up ? 1u : 0u);
-            if (q == Pow10U64[digits]) {
-                q = Pow10U64[digits - 1];
-                ++e;
-            }
-            FromInteger(q, e - digits, x);
-            return;
-        }
+    std::uint64_t q = 0;
+    std::int32_t e = 0;
+    if (digits <= MaxIntegerDigits && SignificantShortcut(magnitude, digits, q, e)) {
+        FromInteger(q, e - digits, x);
+        return;
     }
     ExactDecimal(magnitude, x);
     KeepDigits(x, digits);
+}
+
+// Writes the digits of q, exactly count of them (leading zeros included), at p.
+void PutDigits(char* p, std::int32_t count, std::uint64_t q) {
+    for (std::int32_t i = count - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + q % 10);
+        q /= 10;
+    }
 }
 
 void FillOverflow(char* field, std::int32_t width) { std::memset(field, OverflowFill, static_cast<std::size_t>(width)); }
@@ -213,10 +285,10 @@ std::string_view NonFiniteWord(float value) {
 }
 
 // Writes the exponent part: E+dd, or +ddd when three digits are needed; false beyond that.
-bool PutExponent(char* p, std::int32_t exponent, bool letter) {
+bool PutExponent(char* p, std::int32_t exponent) {
     const char sign = exponent < 0 ? '-' : '+';
     const std::int32_t a = exponent < 0 ? -exponent : exponent;
-    if (a <= 99 && letter) {
+    if (a <= 99) {
         p[0] = 'E';
         p[1] = sign;
         p[2] = static_cast<char>('0' + a / 10);
@@ -279,22 +351,23 @@ void FormatExponent(char* field, std::int32_t width, std::int32_t decimals, floa
         FillOverflow(field, width);
         return;
     }
-    RoundedDecimal x;
-    std::int32_t exponent = 0;
-    if (value != 0.0f) {
-        RoundToSignificant(std::fabs(value), decimals, x);
-        exponent = x.exponent;
-    } else {
-        x.length = 0;
-    }
     char* p = field;
     const std::size_t blanks = static_cast<std::size_t>(width - needed);
     std::memset(p, ' ', blanks);
     p += blanks;
     if (minus) *p++ = '-';
     *p++ = '.';
-    for (std::int32_t i = 0; i < decimals; ++i) *p++ = x.At(i);
-    if (!PutExponent(p, exponent, true)) FillOverflow(field, width);
+    std::uint64_t q = 0;
+    std::int32_t exponent = 0;
+    if (value == 0.0f || (decimals <= MaxIntegerDigits && SignificantShortcut(std::fabs(value), decimals, q, exponent))) {
+        PutDigits(p, decimals, q);
+    } else {
+        RoundedDecimal x;
+        RoundToSignificant(std::fabs(value), decimals, x);
+        exponent = x.exponent;
+        for (std::int32_t i = 0; i < decimals; ++i) p[i] = x.At(i);
+    }
+    if (!PutExponent(p + decimals, exponent)) FillOverflow(field, width);
 }
 
 void FormatFreeReal(char* field, std::int32_t width, float value) {
@@ -305,26 +378,30 @@ void FormatFreeReal(char* field, std::int32_t width, float value) {
     char text[24];
     char* p = text;
     if (WritesMinus(value)) *p++ = '-';
-    RoundedDecimal x;
-    std::int32_t exponent = 0;  // value = 0.ddddddd x 10^exponent
-    if (value != 0.0f) {
+    // value = 0.ddddddd x 10^exponent, the digits rounded to seven.
+    char digit[FreeSignificantDigits];
+    std::int32_t exponent = 0;
+    std::uint64_t q = 0;
+    if (value == 0.0f || SignificantShortcut(std::fabs(value), FreeSignificantDigits, q, exponent)) {
+        PutDigits(digit, FreeSignificantDigits, q);
+    } else {
+        RoundedDecimal x;
         RoundToSignificant(std::fabs(value), FreeSignificantDigits, x);
         exponent = x.exponent;
-    } else {
-        x.length = 0;
+        for (std::int32_t i = 0; i < FreeSignificantDigits; ++i) digit[i] = x.At(i);
     }
-    if (x.length > 0 && exponent >= 1 && exponent <= FreeSignificantDigits) {
+    if (value != 0.0f && exponent >= 1 && exponent <= FreeSignificantDigits) {
         // Fixed form: 6 decimals, digits past the seventh significant one written as 0.
         std::int32_t i = 0;
-        for (; i < exponent; ++i) *p++ = x.At(i);
+        for (; i < exponent; ++i) *p++ = digit[i];
         *p++ = '.';
-        for (; i < FreeSignificantDigits; ++i) *p++ = x.At(i);
+        for (; i < FreeSignificantDigits; ++i) *p++ = digit[i];
         for (std::int32_t z = 1; z < exponent; ++z) *p++ = '0';
     } else {
-        *p++ = x.length > 0 ? x.At(0) : '0';
+        *p++ = digit[0];
         *p++ = '.';
-        for (std::int32_t i = 1; i < FreeSignificantDigits; ++i) *p++ = x.At(i);
-        const std::int32_t shown = x.length > 0 ? exponent - 1 : 0;
+        for (std::int32_t i = 1; i < FreeSignificantDigits; ++i) *p++ = digit[i];
+        const std::int32_t shown = value != 0.0f ? exponent - 1 : 0;
         *p++ = 'E';
         *p++ = shown < 0 ? '-' : '+';
         const std::int32_t a = shown < 0 ? -shown : shown;

@@ -33,6 +33,62 @@ private:
     std::string large_;
 };
 
+constexpr std::uint64_t MaxExactMantissa = std::uint64_t{1} << 24;  // integers a float holds exactly
+constexpr float Pow10Float[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};  // exact
+
+// The common field: at most 7 significant digits and a small exponent. The digits and the power
+// of ten are then exact floats, and one multiplication or division rounds correctly to the
+// nearest float. Returns false for anything else, valid or not, so that the full reading decides.
+bool ShortReal(std::string_view field, std::int32_t decimals, float& value) {
+    const char* p = field.data();
+    const char* const end = p + field.size();
+    while (p != end && *p == ' ') ++p;
+    bool negative = false;
+    if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    std::uint64_t mantissa = 0;
+    std::int32_t digits = 0, fraction = 0;
+    bool point = false;
+    for (; p != end; ++p) {
+        const char c = *p;
+        if (IsDigit(c)) {
+            if (mantissa >= MaxExactMantissa) return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            ++digits;
+            fraction += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else if (c != ' ') {
+            break;
+        }
+    }
+    if (digits == 0) return false;
+    std::int32_t exponent = 0;
+    if (p != end) {
+        if (*p == 'E' || *p == 'e' || *p == 'D' || *p == 'd') ++p;
+        while (p != end && *p == ' ') ++p;
+        bool expNegative = false;
+        if (p != end && (*p == '-' || *p == '+')) expNegative = *p++ == '-';
+        std::int32_t expDigits = 0;
+        for (; p != end; ++p) {
+            if (*p == ' ') continue;
+            if (!IsDigit(*p) || expDigits == 3) return false;
+            exponent = exponent * 10 + (*p - '0');
+            ++expDigits;
+        }
+        if (expDigits == 0) return false;
+        if (expNegative) exponent = -exponent;
+    }
+    if (mantissa > MaxExactMantissa) return false;
+    exponent -= point ? fraction : decimals;
+    float v = static_cast<float>(mantissa);
+    if (mantissa != 0) {
+        if (exponent > 10 || exponent < -10) return false;
+        v = exponent >= 0 ? v * Pow10Float[exponent] : v / Pow10Float[-exponent];
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
 }  // namespace
 
 FieldStatus ParseIntegerField(std::string_view field, std::int32_t& value) {
@@ -60,6 +116,7 @@ FieldStatus ParseIntegerField(std::string_view field, std::int32_t& value) {
 }
 
 FieldStatus ParseRealField(std::string_view field, std::int32_t decimals, float& value) {
+    if (ShortReal(field, decimals, value)) return FieldStatus::Ok;
     RealText text;
     std::size_t i = 0;
     const std::size_t n = field.size();

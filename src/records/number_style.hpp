@@ -20,7 +20,10 @@ inline constexpr char OverflowFill = '*';
 // Ties are broken away from zero: a magnitude whose dropped part is exactly one half is rounded
 // up. Each function tells, from the dropped part in its own representation, whether to round up.
 inline bool RoundsUp(double droppedFraction) { return droppedFraction >= 0.5; }
-inline bool RoundsUp(std::uint64_t remainder, std::uint64_t unit) { return remainder >= unit - remainder; }
+template <class Unsigned>
+inline bool RoundsUp(Unsigned remainder, Unsigned unit) {
+    return remainder >= unit - remainder;
+}
 inline bool RoundsUp(char firstDroppedDigit) { return firstDroppedDigit >= '5'; }
 
 // A value below zero keeps its minus sign even when it rounds to zero; negative zero is zero and

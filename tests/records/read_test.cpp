@@ -3,7 +3,10 @@
 
 #include <cmath>
 #include <limits>
+#include <bit>
+#include <charconv>
 #include <cstring>
+#include <random>
 
 #include "records/number_parse.hpp"
 #include "records/records.hpp"
@@ -226,6 +229,40 @@ TEST(RealInput, RefusedFields) {
     EXPECT_EQ(records_detail::ParseRealField(std::string_view("1\0", 2), 0, v), FieldStatus::NotANumber);
     EXPECT_EQ(records_detail::ParseRealField("1E39", 0, v), FieldStatus::OutOfRange);
     EXPECT_EQ(records_detail::ParseRealField("1E99999999999", 0, v), FieldStatus::OutOfRange);
+}
+
+}  // namespace
+}  // namespace tc
+
+namespace tc {
+namespace {
+
+// Fields of every common shape, compared with the correctly rounded reading of the same number.
+TEST(RealInput, AgreesWithCorrectRoundingOnManyFields) {
+    std::mt19937 random(99);
+    std::uniform_int_distribution<std::int32_t> digitsOf(1, 12), exponentOf(-45, 40), coin(0, 1);
+    std::uniform_int_distribution<std::int32_t> digit(0, 9);
+    for (std::int32_t n = 0; n < 100000; ++n) {
+        const std::int32_t digits = digitsOf(random);
+        std::string mantissa;
+        for (std::int32_t i = 0; i < digits; ++i) mantissa += static_cast<char>('0' + digit(random));
+        const auto pointAt = static_cast<std::size_t>(std::uniform_int_distribution<std::int32_t>(0, digits)(random));
+        const std::string withPoint = mantissa.substr(0, pointAt) + "." + mantissa.substr(pointAt);
+        const std::int32_t exponent = coin(random) ? exponentOf(random) : exponentOf(random) / 8;
+        const std::string sign = coin(random) ? "-" : "";
+        const std::string field = sign + withPoint + "E" + std::to_string(exponent);
+        float expected = 0.0f;
+        const auto result = std::from_chars(field.data(), field.data() + field.size(), expected);
+        if (result.ec != std::errc()) continue;
+        float got = 1.0f;
+        ASSERT_EQ(records_detail::ParseRealField(field, 0, got), FieldStatus::Ok) << field;
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(expected)) << field;
+        // The same digits without a point, the point implied by d.
+        const std::string implied = sign + mantissa + "E" + std::to_string(exponent);
+        const auto d = static_cast<std::int32_t>(mantissa.size() - pointAt);
+        ASSERT_EQ(records_detail::ParseRealField(implied, d, got), FieldStatus::Ok) << implied;
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(expected)) << implied << " d=" << d;
+    }
 }
 
 }  // namespace
