@@ -97,7 +97,11 @@ std::string HostFileName(std::string_view name) {
 #endif
 }
 
-void OpenJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view jobName) {
+namespace {
+
+// Opens the eleven job files; a name is the folder, the job name and the extension joined, turned
+// into a host name by HostFileName when mapNames is set.
+void OpenNamedJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view jobName, bool mapNames) {
     while (!jobName.empty() && jobName.back() == ' ') jobName.remove_suffix(1);
     struct JobFile {
         std::int32_t unit;
@@ -122,8 +126,21 @@ void OpenJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view
         std::string name(jobFolder);
         name += jobName;
         name += file.extension;
-        units.Open(file.unit, HostFileName(name), file.status);
+        units.Open(file.unit, mapNames ? HostFileName(name) : name, file.status);
     }
+}
+
+// The job name: the first free-form value of the title file, without trailing blanks.
+std::string ReadJobName(Unit& title) {
+    Text<80> JobName;
+    ReadFree(title, JobName);
+    return std::string(JobName.Trimmed());
+}
+
+}  // namespace
+
+void OpenJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view jobName) {
+    OpenNamedJobFiles(units, jobFolder, jobName, true);
 }
 
 void OpenJob(UnitTable& units, std::string& jobFolder, std::string& jobName) {
@@ -137,11 +154,21 @@ void OpenJob(UnitTable& units, std::string& jobFolder, std::string& jobName) {
     jobFolder = DeriveJobFolder(line, path.name());
 
     Unit& title = units.Open(unit::Title, HostFileName(jobFolder + "title.dat"), OpenStatus::Old);
-    Text<80> JobName;
-    ReadFree(title, JobName);
-    jobName = std::string(JobName.Trimmed());
+    jobName = ReadJobName(title);
 
     OpenJobFiles(units, jobFolder, jobName);
+}
+
+void OpenJobInFolder(UnitTable& units, std::string_view hostFolder, std::string& jobName) {
+    std::string folder(hostFolder);
+    bool separated = !folder.empty() && folder.back() == '/';
+#ifdef _WIN32
+    separated = separated || (!folder.empty() && folder.back() == '\\');
+#endif
+    if (!folder.empty() && !separated) folder += '/';
+    Unit& title = units.Open(unit::Title, folder + "title.dat", OpenStatus::Old);
+    jobName = ReadJobName(title);
+    OpenNamedJobFiles(units, folder, jobName, false);
 }
 
 }  // namespace tc

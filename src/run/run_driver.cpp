@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 #include "mesh/mesh.hpp"
 #include "records/records.hpp"
@@ -28,10 +31,131 @@ struct RunTables {
 
 constexpr char StopLine[] = "Stop - Program terminated.\n";
 
-void Run(UnitTable& units, RunTables& r) {
+#ifndef THERMOCRACK_VERSION
+#define THERMOCRACK_VERSION "unknown"
+#endif
+
+constexpr char UsageText[] =
+    "usage: thermocrack [JOB_FOLDER]\n"
+    "       thermocrack --help | --version\n";
+
+constexpr char HelpText[] = R"(
+Works out early-age thermal cracking of a reinforced-concrete cross-section. From a section meshed
+into four-node elements, its reinforcing bars and the node temperature history of a heat analysis,
+it computes step by step the concrete's strength and stiffness by age, the thermal stresses with
+external restraint, which elements crack, the cracked band, the crack openings at its edges and
+the crack width at every bar. It takes no input from the console.
+
+The job
+  With JOB_FOLDER, the job is the one in that folder (a host folder name, used as it stands).
+  Without it, the job folder is named by the path file c:\path.dat (below).
+  The job folder holds title.dat, whose first word is the job name NAME (in apostrophes when
+  it holds blanks). All other job files are NAME with an extension, in the job folder.
+
+Reads
+  NAME.inp   the input deck: listing extent, start switch, bar count, material values, bars
+  NAME.dat   the mesh: nodes and elements
+  NAME.tmp   the node temperature history, one block per moment
+  w.dat      only when the input deck's start switch Iinit is not 0: the starting section
+             state, from the current folder (not the job folder)
+
+Writes (in the job folder; an earlier run's files are replaced)
+  NAME.out   the listing: input echo and every step's tables
+  NAME.hss   per step: the age and the stress of every bar
+  NAME.hci   per step: the age and the crack index ft / stress of every element
+  NAME.hwd   per step: the age, the opening u1 and the crack width at every bar
+  NAME.hcr   per step: the age and the numbers of the cracked elements
+  NAME.hdp   per step: the age and the height of the cracked band
+  NAME.hst   per step: the age and the stress of every element
+  NAME.sta   the status: how far the cracks reach through the section
+
+The path file c:\path.dat
+  Its first line names the job folder, e.g. c:\jobs\wall1. Anything after the first blank that
+  follows the last backslash is ignored. A line with no backslash but with '/' names a host
+  folder as it stands (/home/me/jobs/wall1).
+
+Drive mapping (Linux and macOS; on Windows names are used as they stand)
+  A name that starts with a drive letter and colon has that prefix replaced by the folder in the
+  environment variable THERMOCRACK_DRIVE_<LETTER> (upper case, e.g. THERMOCRACK_DRIVE_C=/mnt/c),
+  or by the current folder when that variable is not set, and every backslash becomes '/'.
+  So c:\path.dat is ./path.dat by default, and c:\jobs\wall1 names ./jobs/wall1/.
+
+Options
+  --help     show this text and exit
+  --version  show the version and exit
+
+Exit status
+  0  normal end; the console shows "Stop - Program terminated."
+  2  an error: a message on the console names the file, the record and the columns at fault;
+     also for a wrong argument or a job folder that does not exist
+)";
+
+// What the command line asks for.
+struct CommandLine {
+    enum class Action { Run, Help, Version, Wrong };
+    Action action = Action::Run;
+    bool hasFolder = false;
+    std::string folder;
+    std::string problem;
+};
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    CommandLine line;
+    bool optionsEnd = false;
+    bool help = false;
+    bool version = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (!optionsEnd && arg == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && (arg == "--help" || arg == "-h")) {
+            help = true;
+        } else if (!optionsEnd && arg == "--version") {
+            version = true;
+        } else if (!optionsEnd && arg.size() > 1 && arg.front() == '-') {
+            line.action = CommandLine::Action::Wrong;
+            line.problem = "unknown option '" + std::string(arg) + "'";
+            return line;
+        } else if (line.hasFolder) {
+            line.action = CommandLine::Action::Wrong;
+            line.problem = "more than one job folder ('" + line.folder + "', '" + std::string(arg) + "')";
+            return line;
+        } else {
+            line.hasFolder = true;
+            line.folder = std::string(arg);
+        }
+    }
+    if (help) {
+        line.action = CommandLine::Action::Help;
+    } else if (version) {
+        line.action = CommandLine::Action::Version;
+    }
+    return line;
+}
+
+// A job folder named on the command line must exist before anything is opened in it.
+bool CheckJobFolder(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (!std::filesystem::exists(status)) {
+        std::fprintf(stderr, "error: job folder \"%s\" does not exist\n", folder.c_str());
+        return false;
+    }
+    if (!std::filesystem::is_directory(status)) {
+        std::fprintf(stderr, "error: job folder \"%s\" is not a folder\n", folder.c_str());
+        return false;
+    }
+    return true;
+}
+
+void Run(UnitTable& units, RunTables& r, const CommandLine& line) {
     std::string jobFolder;
     std::string jobName;
-    OpenJob(units, jobFolder, jobName);
+    if (line.hasFolder) {
+        OpenJobInFolder(units, line.folder, jobName);
+    } else {
+        OpenJob(units, jobFolder, jobName);
+    }
     ReadInputDeck(units[unit::Deck], units[unit::Mesh], units[unit::List], r.job);
     ComputeElementGeometry(r.job.nodes.X, r.job.nodes.Y, r.job.elements, r.job.NX, r.job.NELX, r.geometry.CX,
                            r.geometry.CY, r.geometry.AREA, r.YTOP, r.YBOT, r.job.IECHO, units[unit::List]);
@@ -57,11 +181,31 @@ void ReportError(UnitTable& units, const std::string& message) {
 
 }  // namespace
 
-int RunMain(int /*argc*/, char** /*argv*/) {
+int RunMain(int argc, char** argv) {
+    const CommandLine line = ParseCommandLine(argc, argv);
+    switch (line.action) {
+        case CommandLine::Action::Wrong:
+            std::fprintf(stderr, "thermocrack: %s\n%sTry 'thermocrack --help' for more.\n", line.problem.c_str(),
+                         UsageText);
+            return 2;
+        case CommandLine::Action::Help:
+            std::fputs(UsageText, stdout);
+            std::fputs(HelpText, stdout);
+            std::fflush(stdout);
+            return 0;
+        case CommandLine::Action::Version:
+            std::fputs("thermocrack " THERMOCRACK_VERSION "\n", stdout);
+            std::fflush(stdout);
+            return 0;
+        case CommandLine::Action::Run:
+            break;
+    }
+    if (line.hasFolder && !CheckJobFolder(line.folder)) return 2;
+
     UnitTable units;
     try {
         auto tables = std::make_unique<RunTables>();
-        Run(units, *tables);
+        Run(units, *tables, line);
     } catch (const RunError& e) {
         ReportError(units, e.what());
         return 2;
