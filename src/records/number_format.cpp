@@ -206,13 +206,22 @@ void RoundToDecimals(float magnitude, std::int32_t decimals, RoundedDecimal& x) 
 
 // An approximation of 10^e, good enough to pick between two candidate exponents; the exact
 // range check after scaling has the last word.
+constexpr std::int32_t Pow10NearLow = -50;
+constexpr auto Pow10NearTable = [] {
+    std::array<double, 100> t{};
+    double v = 1.0;
+    for (std::int32_t i = 0; i > Pow10NearLow; --i) v /= 10.0;
+    for (double& entry : t) {
+        entry = v;
+        v *= 10.0;
+    }
+    return t;
+}();
 double Pow10Near(std::int32_t e) {
-    static const auto table = [] {
-        std::array<double, 100> t{};
-        for (std::size_t i = 0; i < t.size(); ++i) t[i] = std::pow(10.0, static_cast<double>(i) - 50.0);
-        return t;
-    }();
-    return e >= -50 && e < 50 ? table[static_cast<std::size_t>(e + 50)] : std::pow(10.0, e);
+    const std::int32_t i = e - Pow10NearLow;
+    if (i < 0) return 0.0;
+    if (i >= static_cast<std::int32_t>(Pow10NearTable.size())) return Pow10NearTable.back();
+    return Pow10NearTable[static_cast<std::size_t>(i)];
 }
 
 // magnitude (not zero) rounded to digits (at most MaxIntegerDigits) significant digits by an
@@ -260,12 +269,22 @@ void RoundToSignificant(float magnitude, std::int32_t digits, RoundedDecimal& x)
     KeepDigits(x, digits);
 }
 
-// Writes the digits of q, exactly count of them (leading zeros included), at p.
+constexpr char DigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the digits of q, exactly count of them (leading zeros included), at p; two at a time.
 void PutDigits(char* p, std::int32_t count, std::uint64_t q) {
-    for (std::int32_t i = count - 1; i >= 0; --i) {
-        p[i] = static_cast<char>('0' + q % 10);
-        q /= 10;
+    std::int32_t i = count;
+    while (i >= 2) {
+        const std::size_t pair = static_cast<std::size_t>(q % 100) * 2;
+        q /= 100;
+        i -= 2;
+        p[i] = DigitPairs[pair];
+        p[i + 1] = DigitPairs[pair + 1];
     }
+    if (i == 1) p[0] = static_cast<char>('0' + q % 10);
 }
 
 void FillOverflow(char* field, std::int32_t width) { std::memset(field, OverflowFill, static_cast<std::size_t>(width)); }

@@ -73,11 +73,10 @@ std::string Justify(const std::string& text, std::int32_t w) {
     return std::string(static_cast<std::size_t>(w) - text.size(), ' ') + text;
 }
 
-std::string ReferenceFixed(std::int32_t w, std::int32_t d, float v) {
+std::string ReferenceFixed(std::int32_t w, std::int32_t d, float v, const Exact& x) {
     std::string sign = v < 0.0f ? "-" : "";
     std::string units = "0";
     if (v != 0.0f) {
-        const Exact x = ExactOf(std::fabs(v));
         units = RoundOff(x.digits, x.point - d);  // the value in units of 10^-d
     }
     units.erase(0, std::min(units.find_first_not_of('0'), units.size()));
@@ -88,8 +87,7 @@ std::string ReferenceFixed(std::int32_t w, std::int32_t d, float v) {
 }
 
 // The value rounded to n significant digits, and its exponent e with value = 0.ddd * 10^e.
-std::string Significant(float magnitude, std::int32_t n, std::int32_t& e) {
-    const Exact x = ExactOf(magnitude);
+std::string Significant(const Exact& x, std::int32_t n, std::int32_t& e) {
     std::string digits = x.digits;
     digits.erase(0, digits.find_first_not_of('0'));
     e = static_cast<std::int32_t>(digits.size()) - x.point;
@@ -101,19 +99,19 @@ std::string Significant(float magnitude, std::int32_t n, std::int32_t& e) {
     return kept;
 }
 
-std::string ReferenceExponent(std::int32_t w, std::int32_t d, float v) {
+std::string ReferenceExponent(std::int32_t w, std::int32_t d, float v, const Exact& x) {
     std::int32_t e = 0;
-    const std::string digits = v == 0.0f ? std::string(static_cast<std::size_t>(d), '0') : Significant(std::fabs(v), d, e);
+    const std::string digits = v == 0.0f ? std::string(static_cast<std::size_t>(d), '0') : Significant(x, d, e);
     char exponent[16];
     std::snprintf(exponent, sizeof exponent, "E%c%02d", e < 0 ? '-' : '+', std::abs(e));
     return Justify(std::string(v < 0.0f ? "-" : "") + "." + digits + exponent, w);
 }
 
-std::string ReferenceFree(float v) {
+std::string ReferenceFree(float v, const Exact& x) {
     std::int32_t e = 0;
     const std::string sign = v < 0.0f ? "-" : "";
     if (v == 0.0f) return Justify("0.000000E+00", 15);
-    const std::string digits = Significant(std::fabs(v), 7, e);
+    const std::string digits = Significant(x, 7, e);
     if (e >= 1 && e <= 7) {
         return Justify(sign + digits.substr(0, static_cast<std::size_t>(e)) + "." +
                            digits.substr(static_cast<std::size_t>(e)) + std::string(static_cast<std::size_t>(e - 1), '0'),
@@ -124,50 +122,64 @@ std::string ReferenceFree(float v) {
     return Justify(sign + digits.substr(0, 1) + "." + digits.substr(1) + exponent, 15);
 }
 
+struct Sample {
+    float value;
+    Exact exact;  // of its magnitude
+};
+
 // Floats spread over the whole range, plus values on exact decimal ties.
-std::vector<float> Samples() {
-    std::mt19937 random(20240611);
-    std::vector<float> values;
-    for (std::int32_t i = 0; i < 10000; ++i) {
-        float v = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
-        if (std::isfinite(v)) values.push_back(v);
-    }
-    std::uniform_real_distribution<float> moderate(-2000.0f, 2000.0f);
-    for (std::int32_t i = 0; i < 10000; ++i) values.push_back(moderate(random));
-    std::uniform_int_distribution<std::int32_t> small(-100000, 100000);
-    for (std::int32_t i = 0; i < 10000; ++i) {
-        const auto n = static_cast<float>(small(random));
-        values.push_back(n / 16.0f);    // ties at the fourth decimal and before
-        values.push_back(n * 1000.0f);  // whole numbers with ties at the leading digits
-    }
-    return values;
+const std::vector<Sample>& Samples() {
+    static const std::vector<Sample> samples = [] {
+        std::mt19937 random(20240611);
+        std::vector<float> values;
+        for (std::int32_t i = 0; i < 4000; ++i) {
+            const float v = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+            if (std::isfinite(v)) values.push_back(v);
+        }
+        std::uniform_real_distribution<float> moderate(-2000.0f, 2000.0f);
+        std::uniform_real_distribution<float> strain(-1.0e-3f, 1.0e-3f);
+        for (std::int32_t i = 0; i < 4000; ++i) {
+            values.push_back(moderate(random));
+            values.push_back(strain(random));
+        }
+        std::uniform_int_distribution<std::int32_t> small(-100000, 100000);
+        for (std::int32_t i = 0; i < 4000; ++i) {
+            const auto n = static_cast<float>(small(random));
+            values.push_back(n / 16.0f);    // ties at the fourth decimal and before
+            values.push_back(n * 1000.0f);  // whole numbers with ties at the leading digits
+        }
+        std::vector<Sample> result;
+        for (const float v : values) result.push_back({v, v == 0.0f ? Exact{"0", 0} : ExactOf(std::fabs(v))});
+        return result;
+    }();
+    return samples;
 }
 
 TEST(NumberCrossCheck, FixedFields) {
-    for (const float v : Samples()) {
+    for (const auto& [v, exact] : Samples()) {
         for (const std::int32_t d : {0, 1, 2, 3, 5, 8, 13}) {
             std::string field(20, '?');
             records_detail::FormatFixed(field.data(), 20, d, v);
-            ASSERT_EQ(field, ReferenceFixed(20, d, v)) << "F20." << d << " of " << v;
+            ASSERT_EQ(field, ReferenceFixed(20, d, v, exact)) << "F20." << d << " of " << v;
         }
     }
 }
 
 TEST(NumberCrossCheck, ExponentFields) {
-    for (const float v : Samples()) {
+    for (const auto& [v, exact] : Samples()) {
         for (const std::int32_t d : {1, 3, 5, 9, 14}) {
             std::string field(24, '?');
             records_detail::FormatExponent(field.data(), 24, d, v);
-            ASSERT_EQ(field, ReferenceExponent(24, d, v)) << "E24." << d << " of " << v;
+            ASSERT_EQ(field, ReferenceExponent(24, d, v, exact)) << "E24." << d << " of " << v;
         }
     }
 }
 
 TEST(NumberCrossCheck, FreeFormReals) {
-    for (const float v : Samples()) {
+    for (const auto& [v, exact] : Samples()) {
         std::string field(15, '?');
         records_detail::FormatFreeReal(field.data(), 15, v);
-        ASSERT_EQ(field, ReferenceFree(v)) << v;
+        ASSERT_EQ(field, ReferenceFree(v, exact)) << v;
     }
 }
 
