@@ -102,11 +102,16 @@ private:
         return Number();
     }
 
-    void Append(std::vector<RawDescriptor>& out, const RawDescriptor& item) {
-        if (++expanded_ > MaxLayoutDescriptors) {
+    // Refuses a layout whose expanded list would pass the limit, before it is built.
+    void Room(const std::vector<RawDescriptor>& out, std::int64_t more) const {
+        if (static_cast<std::int64_t>(out.size()) + more > MaxLayoutDescriptors) {
             Fail("more than " + std::to_string(MaxLayoutDescriptors) + " descriptors after repeat counts");
         }
-        out.push_back(item);
+    }
+
+    void Append(std::vector<RawDescriptor>& out, const RawDescriptor& item, std::int32_t count = 1) {
+        Room(out, count);
+        for (std::int32_t r = 0; r < count; ++r) out.push_back(item);
     }
 
     // A quoted literal; the quote doubled inside stands for one.
@@ -189,9 +194,8 @@ private:
                 hasGroup_ = true;
                 lastGroupStart_ = static_cast<std::int32_t>(groupStart);
             }
-            for (std::int32_t r = 0; r < count; ++r) {
-                for (const RawDescriptor& item : group) Append(out, item);
-            }
+            Room(out, static_cast<std::int64_t>(group.size()) * count);
+            for (std::int32_t r = 0; r < count; ++r) out.insert(out.end(), group.begin(), group.end());
             lastWasSlash_ = false;
             return;
         }
@@ -199,7 +203,7 @@ private:
         switch (c) {
             case '/':
                 ++pos_;
-                for (std::int32_t r = 0; r < count; ++r) Append(out, item);
+                Append(out, item, count);
                 lastWasSlash_ = true;
                 return;
             case 'I':
@@ -225,13 +229,12 @@ private:
             default:
                 Fail(c == '\0' ? std::string("missing )") : std::string("unknown descriptor ") + text_[pos_]);
         }
-        for (std::int32_t r = 0; r < count; ++r) Append(out, item);
+        Append(out, item, count);
     }
 
     std::string_view text_;
     std::size_t pos_ = 0;
     std::string store_;
-    std::int32_t expanded_ = 0;
     bool hasGroup_ = false;
     std::int32_t lastGroupStart_ = 0;
     bool lastWasSlash_ = false;

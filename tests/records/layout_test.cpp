@@ -100,6 +100,11 @@ TEST(ParseLayout, MalformedLayoutsNameLayoutAndPosition) {
     }
 }
 
+TEST(ParseLayout, ExpansionUpToTheLimitIsAccepted) {
+    EXPECT_EQ(ParseLayout("(100(100(I1)))").descriptors.size(), 10000u);
+    EXPECT_NE(ErrorOf([] { ParseLayout("(100(100(I1)),I1)"); }).find("more than 10000"), std::string::npos);
+}
+
 TEST(ParseLayout, HostileExpansionIsRefused) {
     const std::string error = ErrorOf([] { ParseLayout("(10000(10000(I5)))"); });
     EXPECT_NE(error.find("more than 10000 descriptors"), std::string::npos) << error;
