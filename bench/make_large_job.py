@@ -12,7 +12,7 @@ elements, with two mats of 50 bars near each face (200 bars). The temperature hi
 heat of hydration of a mass pour on the ground: the core rises about 30 degrees over two days,
 the exposed top face stays cooler than the core and the soil side, and the section then cools to
 the ambient over the following weeks. Under the external restraint the cooling section cracks at
-about 7.8 days: some 60 % of the elements crack in one step (many passes of the zone iteration),
+about 7.8 days: some 60 % of the elements crack in one step (five passes of the zone iteration),
 the cracked zone spans the depth, and the rest of the run goes on with a cracked section.
 
 Python's standard library only; the files are the same on every run.
