@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 // The files of a working folder by their relative names ("path.dat", "job/small.inp"), raw bytes.
 using FileSet = std::map<std::string, std::string>;
 
-// The small valid job kept in tests/bad_input/job (found through THERMOCRACK_SOURCE_DIR).
+// The small valid job kept in tests/bad_input/job.
 FileSet SmallJob();
 
 // What a run left: how it ended, the console, and every file of the working folder afterwards.
