@@ -18,25 +18,30 @@ std::string Place(const Unit& unit, std::int64_t record) {
            ": ";
 }
 
+// " (columns 1-5)": the field of a refused value.
+std::string Columns(std::int32_t first, std::int32_t last) {
+    return " (columns " + std::to_string(first) + "-" + std::to_string(last) + ")";
+}
+
 std::string Number(float value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
 }
 
-void RefuseCount(const Unit& unit, std::int64_t record, const char* name, std::int32_t value,
+void RefuseCount(const Unit& unit, std::int64_t record, std::int32_t first, const char* name, std::int32_t value,
                  std::int32_t capacity, const char* what) {
     if (value > capacity) {
-        throw RunError(Place(unit, record) + name + " = " + std::to_string(value) + " is above the capacity of " +
-                       std::to_string(capacity) + " " + what);
+        throw RunError(Place(unit, record) + name + " = " + std::to_string(value) + Columns(first, first + 4) +
+                       " is above the capacity of " + std::to_string(capacity) + " " + what);
     }
 }
 
-void RefuseBelowOne(const Unit& unit, std::int64_t record, const char* name, std::int32_t value,
-                    const char* what) {
+void RefuseBelowOne(const Unit& unit, std::int64_t record, std::int32_t first, const char* name,
+                    std::int32_t value, const char* what) {
     if (value < 1) {
-        throw RunError(Place(unit, record) + name + " = " + std::to_string(value) + ": the mesh needs at least one " +
-                       what);
+        throw RunError(Place(unit, record) + name + " = " + std::to_string(value) + Columns(first, first + 4) +
+                       ": the mesh needs at least one " + what);
     }
 }
 
@@ -101,11 +106,11 @@ void ReadInputDeck(Unit& deck, Unit& mesh, Unit& list, JobInput& job) {
     EchoInputDeck(list, job, 1, 2);
 
     // The counts are refused after they are echoed, so the list file shows the offending value.
-    RefuseCount(mesh, countRecord, "NX", job.NX, MaxNodes, "nodes");
-    RefuseBelowOne(mesh, countRecord, "NX", job.NX, "node");
-    RefuseCount(mesh, countRecord, "NELX", job.NELX, MaxElements, "elements");
-    RefuseBelowOne(mesh, countRecord, "NELX", job.NELX, "element");
-    RefuseCount(deck, nsteelRecord, "NSTEEL", job.NSTEEL, MaxBars, "bars");
+    RefuseCount(mesh, countRecord, 1, "NX", job.NX, MaxNodes, "nodes");
+    RefuseBelowOne(mesh, countRecord, 1, "NX", job.NX, "node");
+    RefuseCount(mesh, countRecord, 6, "NELX", job.NELX, MaxElements, "elements");
+    RefuseBelowOne(mesh, countRecord, 6, "NELX", job.NELX, "element");
+    RefuseCount(deck, nsteelRecord, 1, "NSTEEL", job.NSTEEL, MaxBars, "bars");
 
     MaterialParameters& P = job.material;
     Read(deck, "(7E12.5)", Entries(P.P, 1, 6));
@@ -126,9 +131,10 @@ void ReadInputDeck(Unit& deck, Unit& mesh, Unit& list, JobInput& job) {
         for (std::int32_t k = 1; k <= 4; ++k) {
             const std::int32_t n = el.node[static_cast<std::size_t>(k - 1)](e);
             if (n < 1 || n > job.NX) {
+                // Node-k lies in columns 11-16, 17-22, 23-28 or 29-34 of "(I10,4I6,F8.0)".
                 throw RunError(Place(mesh, mesh.records()) + "element " + std::to_string(e) + ", Node-" +
-                               std::to_string(k) + " = " + std::to_string(n) + " is outside the nodes 1 to " +
-                               std::to_string(job.NX));
+                               std::to_string(k) + " = " + std::to_string(n) + Columns(6 * k + 5, 6 * k + 10) +
+                               " is outside the nodes 1 to " + std::to_string(job.NX));
             }
         }
     }
