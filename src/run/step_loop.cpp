@@ -1,5 +1,7 @@
 #include "run/step_loop.hpp"
 
+#include <string>
+
 #include "cracking/cracking.hpp"
 #include "mesh/mesh.hpp"
 #include "run/result_files.hpp"
@@ -171,13 +173,20 @@ void CloseStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, 
 void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, float YTOP, float YBOT,
              StepTables& t) {
     Unit& list = units[unit::List];
+    Unit& temperatures = units[unit::Temperature];
     SectionState& s = t.state;
 
-    ReadTemperatureBlock(units[unit::Temperature], job.NX, job.NELX, job.elements, t.Age, t.NodeTemp, t.TempElm,
-                         t.Nstep);
+    const std::int64_t stepRecord = temperatures.records() + 1;
+    ReadTemperatureBlock(temperatures, job.NX, job.NELX, job.elements, t.Age, t.NodeTemp, t.TempElm, t.Nstep);
     WriteStepHeading(list, t.Nstep, t.Age);
     t.Age = t.Age + s.AgeOffset;
-    ComputeConcreteProperties(job.material, t.Age, t.Nstep, t.ModulusFactor, t.fc, t.ft, t.Ec);
+    try {
+        ComputeConcreteProperties(job.material, t.Age, t.Nstep, t.ModulusFactor, t.fc, t.ft, t.Ec);
+    } catch (const RunError& refusal) {
+        // An age without strength comes from the step record: say where it stands.
+        throw RunError("unit " + std::to_string(temperatures.number()) + " (" + temperatures.name() + "), record " +
+                       std::to_string(stepRecord) + ": Age (columns 6-15): " + refusal.what());
+    }
     WritePropertyLine(list, t);
 
     InterpolateBarTemperatures(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX,
