@@ -1,8 +1,9 @@
 // Number fields of output records: integer, fixed, exponent and free-form reals.
 //
 // A real is rounded from its exact binary value. The common cases take an exact shortcut: a float
-// times 10^s (0 <= s <= 12) is exact in double, and a float divided by 10^t is rounded exactly in
-// 64-bit integers; everything else rounds the exact decimal expansion digit by digit.
+// times 10^s is exact in double for 0 <= s <= 12 and in 128-bit integers up to s = 44, and a float
+// divided by 10^t is rounded exactly in 64-bit integers; everything else rounds the exact decimal
+// expansion (from std::to_chars with enough digits) digit by digit.
 #include "records/number_format.hpp"
 
 #include <array>
