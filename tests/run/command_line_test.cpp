@@ -41,16 +41,31 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-fs::path SourceDir() {
-    const char* dir = std::getenv("THERMOCRACK_SOURCE_DIR");
-    return dir != nullptr ? fs::path(dir) : fs::path();
+// The build may name the binary and the source folder; the environment variables win when set.
+#ifndef THERMOCRACK_BUILT_BINARY
+#define THERMOCRACK_BUILT_BINARY ""
+#endif
+#ifndef THERMOCRACK_BUILT_SOURCE_DIR
+#define THERMOCRACK_BUILT_SOURCE_DIR ""
+#endif
+
+std::string FromEnvironment(const char* name, const char* built) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : built;
 }
 
-// The binary under test: THERMOCRACK_BINARY when set, else the one at the top of the build tree that
-// holds this test program (<build>/tests/run/run_tests beside <build>/thermocrack).
+// The source folder: named, or the one that holds this file (tests/run/).
+fs::path SourceDir() {
+    const std::string named = FromEnvironment("THERMOCRACK_SOURCE_DIR", THERMOCRACK_BUILT_SOURCE_DIR);
+    if (!named.empty()) return fs::path(named);
+    return fs::path(__FILE__).parent_path().parent_path().parent_path();
+}
+
+// The binary under test: named, or the one at the top of the build tree that holds this test
+// program (<build>/tests/run/run_tests beside <build>/thermocrack).
 fs::path BinaryUnderTest() {
-    const char* binary = std::getenv("THERMOCRACK_BINARY");
-    if (binary != nullptr && *binary != '\0') return fs::path(binary);
+    const std::string named = FromEnvironment("THERMOCRACK_BINARY", THERMOCRACK_BUILT_BINARY);
+    if (!named.empty()) return fs::path(named);
     std::error_code error;
     const fs::path self = fs::read_symlink("/proc/self/exe", error);
     if (error) return {};

@@ -1,0 +1,169 @@
+"""The figures of whole jobs, checked through what matplotlib holds: lines, collections, limits, labels."""
+
+import math
+
+import pytest
+
+from conftest import end_to_end_job
+
+matplotlib = pytest.importorskip("matplotlib")
+matplotlib.use("Agg")
+
+
+def lines(ax, gid):
+    return [line for line in ax.get_lines() if line.get_gid() == gid]
+
+
+def collections(ax, gid):
+    return [c for c in ax.collections if c.get_gid() == gid]
+
+
+def positive_finite(values):
+    return [v for v in values if math.isfinite(v) and v > 0.0]
+
+
+@pytest.fixture
+def wall(plot, wall_job):
+    job = plot.load_job(str(wall_job))
+    return job, plot.make_figures(job)
+
+
+def test_every_figure_is_written_in_every_format(plot, wall_job, tmp_path, capsys):
+    for fmt in ("png", "svg", "pdf"):
+        out = tmp_path / f"plots-{fmt}"
+        assert plot.main([str(wall_job), "--out", str(out), "--format", fmt]) == 0
+        for name in plot.FIGURE_NAMES:
+            written = out / f"{name}.{fmt}"
+            assert written.stat().st_size > 1000, written
+    printed = capsys.readouterr().out.split()
+    assert len(printed) == 3 * len(plot.FIGURE_NAMES)
+
+
+def test_every_figure_has_a_title_with_the_job_name_labels_with_units_and_a_legend(wall):
+    job, figures = wall
+    for name, fig in figures.items():
+        ax = fig.axes[0]
+        assert ax.get_title().startswith("wall: "), name
+        assert "(" in ax.get_xlabel() and "(" in ax.get_ylabel(), name
+        has_key = any(a.get_legend() is not None for a in fig.axes) or len(fig.axes) > 1
+        assert has_key, name
+
+
+def test_crack_index_draws_every_element_the_lowest_the_judge_value_and_the_first_crack(wall):
+    job, figures = wall
+    ax = figures["crack-index"].axes[0]
+    elements = lines(ax, "element")
+    assert len(elements) == job.mesh.NELX
+    # Compressive and unbounded indexes are left out.
+    for line in elements:
+        assert all(math.isnan(y) or y > 0.0 for y in line.get_ydata())
+    (lowest,) = lines(ax, "lowest")
+    expected = [min(positive_finite(r[1:]), default=math.nan) for r in job.hci]
+    assert lowest.get_ydata() == pytest.approx(expected, nan_ok=True)
+    assert lowest.get_linewidth() > 2 * elements[0].get_linewidth()
+    (judge,) = lines(ax, "judge")
+    assert list(judge.get_ydata()) == [job.deck.judge, job.deck.judge] == [1.0, 1.0]
+    (first,) = lines(ax, "first-crack")
+    assert list(first.get_xdata()) == [9.0, 9.0]
+    assert ax.get_ylim()[0] == 0.0 and 4.0 <= ax.get_ylim()[1] <= 8.0
+    assert ax.get_xlim() == (0.0, 28.0)
+
+
+def test_stress_strength_puts_the_largest_stress_beside_ft(wall):
+    job, figures = wall
+    ax = figures["stress-strength"].axes[0]
+    (largest,) = lines(ax, "largest-stress")
+    assert largest.get_ydata() == pytest.approx([max(r[1:]) for r in job.hst])
+    (ft,) = lines(ax, "ft")
+    assert list(ft.get_xdata())[:3] == [0.25, 0.5, 0.75]
+    assert list(ft.get_ydata())[:3] == [0.64, 0.88, 1.06]
+    assert len(ft.get_xdata()) == len(job.hst) == 27
+    assert not lines(ax, "ft-judge")  # the judge value is 1: ft is the limit itself
+    assert "N/mm²" in ax.get_ylabel()
+
+
+def test_crack_width_draws_every_bar_and_the_largest_in_mm(wall):
+    job, figures = wall
+    ax = figures["crack-width"].axes[0]
+    assert len(lines(ax, "bar")) == job.deck.NSTEEL == 30
+    (largest,) = lines(ax, "largest-width")
+    assert largest.get_ydata() == pytest.approx([max(r[2:]) for r in job.hwd])
+    assert max(largest.get_ydata()) == pytest.approx(0.2458030)
+    assert "(mm)" in ax.get_ylabel()
+
+
+def test_zone_depth_shows_the_section_depth(wall):
+    job, figures = wall
+    ax = figures["zone-depth"].axes[0]
+    (depth,) = lines(ax, "section-depth")
+    assert list(depth.get_ydata()) == [3000.0, 3000.0]
+    (zone,) = lines(ax, "zone-depth")
+    assert zone.get_ydata()[-1] == 3000.0 and zone.get_ydata()[0] == 0.0
+
+
+def test_bar_stress_draws_every_bar_coloured_by_height(wall):
+    job, figures = wall
+    fig = figures["bar-stress"]
+    bars = lines(fig.axes[0], "bar")
+    assert len(bars) == 30
+    assert [line.get_ydata()[-1] for line in bars] == [r for r in job.hss[-1][1:]]
+    assert len(fig.axes) == 2  # the colour bar of the bar heights stands for the legend
+
+
+def test_few_bars_get_a_legend_entry_each(plot, tmp_path):
+    job = plot.load_job(str(end_to_end_job(tmp_path, "restart")))
+    ax = plot.plot_bar_stress(job).axes[0]
+    assert len(lines(ax, "bar")) == job.deck.NSTEEL == 4
+    assert [t.get_text() for t in ax.get_legend().get_texts()][0] == "bar 1 at (50, 300) mm"
+
+
+def test_section_colours_outlines_and_bars(wall):
+    job, figures = wall
+    fig = figures["section"]
+    ax = fig.axes[0]
+    assert ax.get_aspect() == 1.0
+    assert ax.get_xlabel() == "X (mm)" and ax.get_ylabel() == "Y (mm)"
+    (elements,) = collections(ax, "elements")
+    assert len(elements.get_paths()) == job.mesh.NELX
+    # The scale is centred on the judge value.
+    assert elements.norm.vcenter == job.deck.judge and elements.norm.vmin == 0.0
+    # Compressed elements (negative index) are grey; tension ones take the scale.
+    last = job.hci[-1][1:]
+    elements.update_scalarmappable()  # as drawing does
+    colours = elements.get_facecolors()
+    compressed = next(e for e, v in enumerate(last) if v < 0.0)
+    tension = next(e for e, v in enumerate(last) if 0.0 < v < 10.0)
+    assert tuple(colours[compressed][:3]) == pytest.approx((0.85, 0.85, 0.85))
+    assert tuple(colours[tension]) == pytest.approx(tuple(elements.cmap(elements.norm(last[tension]))))
+    (cracked,) = collections(ax, "cracked")
+    assert len(cracked.get_paths()) == len(job.hcr[-1][1]) == 140
+    first_cracked = job.hcr[-1][1][0]
+    assert cracked.get_paths()[0].vertices[:4] == pytest.approx(elements.get_paths()[first_cracked - 1].vertices[:4])
+    edges = lines(ax, "band-edge")
+    assert sorted(line.get_ydata()[0] for line in edges) == [0.0, 3000.0]
+    (bars,) = collections(ax, "bars")
+    assert len(bars.get_offsets()) == 30
+    assert tuple(bars.get_offsets()[0]) == (60.0, 100.0)
+    sizes = list(bars.get_sizes())
+    widths = job.hwd[-1][2:]
+    assert sizes.index(max(sizes)) == widths.index(max(widths))
+
+
+def test_a_job_without_bars_draws_no_bar_series(plot, tmp_path):
+    job = plot.load_job(str(end_to_end_job(tmp_path, "no_bars")))
+    figures = plot.make_figures(job)
+    for name in ("crack-width", "bar-stress"):
+        ax = figures[name].axes[0]
+        assert not lines(ax, "bar")
+        assert [t.get_text() for t in ax.texts if t.get_gid() == "no-data"] == ["this job has no bars"]
+    assert not collections(figures["section"].axes[0], "bars")
+
+
+def test_a_run_without_steps_ignores_an_earlier_runs_results(plot, tmp_path, capsys):
+    # One temperature block: the run writes no result record, and .hst holds an earlier run's lines.
+    folder = end_to_end_job(tmp_path, "single_block")
+    assert plot.main([str(folder), "--out", str(tmp_path / "plots")]) == 0
+    job = plot.load_job(str(folder))
+    assert job.hst == [] and job.listing == []
+    ax = plot.plot_crack_index(job).axes[0]
+    assert [t.get_text() for t in ax.texts if t.get_gid() == "no-data"] == ["no step in the results"]
