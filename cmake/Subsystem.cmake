@@ -24,7 +24,11 @@ function(thermocrack_tests name)
     add_executable(${name} ${sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest_main)
-    gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60
-                         PROPERTIES ENVIRONMENT "THERMOCRACK_SOURCE_DIR=${PROJECT_SOURCE_DIR};THERMOCRACK_BINARY=$<TARGET_FILE:thermocrack>")
+    # Tests that run the program find it, and the source folder, through these built-in paths.
+    add_dependencies(${name} thermocrack)
+    target_compile_definitions(${name} PRIVATE
+      THERMOCRACK_BUILT_BINARY="$<TARGET_FILE:thermocrack>"
+      THERMOCRACK_BUILT_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_paths.hpp"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,8 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path CasesFolder() {
-    const char* source = std::getenv("THERMOCRACK_SOURCE_DIR");
-    return fs::path(source ? source : ".") / ".." / "shared" / "cases";
+    return tc::testing::PublicCasesDir();
 }
 
 struct Job {

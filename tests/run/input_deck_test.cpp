@@ -3,6 +3,8 @@
 #include "run/input_deck.hpp"
 
 #include <gtest/gtest.h>
+
+#include "test_paths.hpp"
 #include <stdlib.h>
 
 #include <cstdlib>
@@ -267,8 +269,7 @@ TEST_F(InputDeckTest, RefusesABarInNoElementAfterTheListing) {
 class CaseEchoTest : public InputDeckTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(CaseEchoTest, MatchesTheStartOfTheExpectedListFile) {
-    const char* source = std::getenv("THERMOCRACK_SOURCE_DIR");
-    const fs::path cases = fs::path(source != nullptr ? source : "/work/main") / ".." / "shared" / "cases";
+    const fs::path cases = tc::testing::PublicCasesDir();
     const std::string name = GetParam();
     const fs::path job = cases / name / "input" / "job";
     if (!fs::exists(job)) GTEST_SKIP() << "no case folder " << job;
