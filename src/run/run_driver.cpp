@@ -59,7 +59,7 @@ Reads
   w.dat      only when the input deck's start switch Iinit is not 0: the starting section
              state, from the current folder (not the job folder)
 
-Writes (in the job folder; an earlier run's files are replaced)
+Writes (in the job folder)
   NAME.out   the listing: input echo and every step's tables
   NAME.hss   per step: the age and the stress of every bar
   NAME.hci   per step: the age and the crack index ft / stress of every element
