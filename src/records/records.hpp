@@ -87,8 +87,13 @@ inline Slot MakeValue(std::string_view s) {
     return {Slot::Chars, const_cast<char*>(s.data()), 1, static_cast<std::int32_t>(s.size())};
 }
 inline Slot MakeValue(const char* s) { return MakeValue(std::string_view(s)); }
+inline Slot MakeValue(const std::string& s) { return MakeValue(std::string_view(s)); }
 template <std::int32_t N>
 Slot MakeValue(const Text<N>& t) { return {Slot::Chars, const_cast<char*>(t.chars.data()), 1, N}; }
+// Any other type (a double, a 64-bit integer, ...) would reach the engine through a converted
+// temporary that is gone before the statement runs: convert it explicitly at the call.
+template <class T>
+Slot MakeValue(const T&) = delete;
 
 // The engines behind Read, Write and WriteFree.
 void ReadStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);

@@ -15,6 +15,13 @@ using records_test::ErrorOf;
 
 class WriteTest : public records_test::OutputTest {};
 
+// Values of other types would be converted into temporaries that die before the statement runs.
+template <class T>
+concept Writable = requires(const T& v) { records_detail::MakeValue(v); };
+static_assert(Writable<float> && Writable<std::int32_t> && Writable<char> && Writable<std::string>);
+static_assert(Writable<Text<3>> && Writable<EntryRun<const float>> && Writable<const char*>);
+static_assert(!Writable<double> && !Writable<std::int64_t> && !Writable<bool>);
+
 TEST_F(WriteTest, StepHeadingByteForByte) {
     const std::int32_t nstep = 1;
     const float age = 2.5f;
