@@ -1,5 +1,5 @@
 // CachedLayout: the parsed layout of a string literal, parsed on its first use only.
-#include <bit>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -17,13 +17,17 @@ public:
         for (std::size_t at = Hash(text) & mask;; at = (at + 1) & mask) {
             Entry& e = slots_[at];
             if (e.layout == nullptr) break;
-            if (e.text == text && e.length == length) return *e.layout;
+            if (e.text == text && e.length == length) {
+                // A char array that is not a literal may have changed since it was parsed.
+                if (std::memcmp(e.copy, text, length) == 0) return *e.layout;
+                e.layout = Parse(text, length, e.copy);
+                return *e.layout;
+            }
         }
-        auto parsed = std::make_unique<Layout>(ParseLayout(std::string_view(text, length)));
-        const Layout* layout = parsed.get();
-        owned_.push_back(std::move(parsed));
+        const char* copy = nullptr;
+        const Layout* layout = Parse(text, length, copy);
         if (2 * (used_ + 1) > slots_.size()) Grow();
-        Insert({text, length, layout});
+        Insert({text, length, copy, layout});
         ++used_;
         return *layout;
     }
@@ -32,8 +36,19 @@ private:
     struct Entry {
         const char* text = nullptr;
         std::size_t length = 0;
+        const char* copy = nullptr;  // the text as it was parsed
         const Layout* layout = nullptr;
     };
+
+    // Parses the text and keeps the layout and a copy of the text for the table's lifetime.
+    const Layout* Parse(const char* text, std::size_t length, const char*& copy) {
+        auto parsed = std::make_unique<Layout>(ParseLayout(std::string_view(text, length)));
+        auto kept = std::make_unique<char[]>(length + 1);
+        std::memcpy(kept.get(), text, length);
+        copy = kept.get();
+        owned_.push_back({std::move(parsed), std::move(kept)});
+        return owned_.back().layout.get();
+    }
 
     static std::size_t Hash(const char* text) {
         const auto bits = reinterpret_cast<std::uintptr_t>(text);
@@ -56,7 +71,11 @@ private:
     }
 
     std::vector<Entry> slots_;
-    std::vector<std::unique_ptr<Layout>> owned_;
+    struct Owned {
+        std::unique_ptr<Layout> layout;
+        std::unique_ptr<char[]> text;
+    };
+    std::vector<Owned> owned_;
     std::size_t used_ = 0;
 };
 

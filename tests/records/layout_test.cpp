@@ -124,6 +124,13 @@ TEST(CachedLayout, ParsesEachLiteralOnce) {
     EXPECT_NE(&records_detail::CachedLayout(other, sizeof other - 1), &first);
 }
 
+TEST(CachedLayout, ArrayRewrittenInPlaceIsParsedAgain) {
+    char text[] = "(I5)";
+    EXPECT_EQ(records_detail::CachedLayout(text, 4).descriptors[0].width, 5);
+    text[2] = '7';
+    EXPECT_EQ(records_detail::CachedLayout(text, 4).descriptors[0].width, 7);
+}
+
 TEST(CachedLayout, ManyLayoutsStayDistinct) {
     // Enough entries to make the table grow several times.
     static char texts[300][12];
