@@ -129,6 +129,16 @@ TEST_F(ReadTest, BadNumberNamesColumnsTextAndLayout) {
               "(layout (I10,2F10.0))");
 }
 
+TEST_F(ReadTest, IntegerBeyond32BitsIsRefused) {
+    Unit& in = In("    2147483647 99999999999\n");
+    std::int32_t a = 0, b = 0;
+    const std::string error = ErrorOf([&] { Read(in, "(I14,I12)", a, b); });
+    EXPECT_EQ(a, 2147483647);
+    EXPECT_NE(error.find("read of record 1: columns 15-26 \"99999999999\" is out of range (layout (I14,I12))"),
+              std::string::npos)
+        << error;
+}
+
 TEST_F(ReadTest, ControlCharactersInABadFieldAreShown) {
     Unit& in = In(std::string("  1\t2", 5) + std::string(1, '\0') + "\n");
     std::int32_t n = 0;
