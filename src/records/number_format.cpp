@@ -1,7 +1,7 @@
 // Number fields of output records: integer, fixed, exponent and free-form reals.
 //
 // A real is rounded from its exact binary value. The common cases take an exact shortcut: a float
-// times 10^s is exact in double for 0 <= s <= 12 and in 128-bit integers up to s = 44, and a float
+// times 10^s is exact in double for 0 <= s <= 12 and in 64 or 128-bit integers up to s = 44, and a float
 // divided by 10^t is rounded exactly in 64-bit integers; everything else rounds the exact decimal
 // expansion (from std::to_chars with enough digits) digit by digit.
 #include "records/number_format.hpp"
@@ -39,9 +39,7 @@ constexpr std::uint64_t Pow10U64[] = {1ull,
                                       1000000000000000000ull,
                                       10000000000000000000ull};
 constexpr std::int32_t MaxExactScale = 12;       // 5^12 < 2^28, so 24 + 28 bits fit a double
-#ifdef __SIZEOF_INT128__
-__extension__ typedef unsigned __int128 Wide;
-constexpr std::int32_t MaxWideScale = 44;        // 24 bits times 5^44 stays below 2^128
+constexpr std::int32_t MaxNarrowScale = 17;      // 24 bits times 5^17 stays below 2^64
 constexpr std::int32_t MaxPow5 = 27;             // 5^27 is the largest power of 5 below 2^64
 constexpr auto Pow5U64 = [] {
     std::array<std::uint64_t, MaxPow5 + 1> table{};
@@ -49,6 +47,9 @@ constexpr auto Pow5U64 = [] {
     for (std::size_t i = 1; i < table.size(); ++i) table[i] = table[i - 1] * 5;
     return table;
 }();
+#ifdef __SIZEOF_INT128__
+__extension__ typedef unsigned __int128 Wide;
+constexpr std::int32_t MaxWideScale = 44;        // 24 bits times 5^44 stays below 2^128
 #endif
 constexpr std::int32_t MaxIntegerDigits = 18;    // significant digits the 64-bit route handles
 constexpr double FloorLimit = 9.0e18;            // below 2^63
@@ -82,9 +83,24 @@ bool ScaledFloor(float magnitude, std::int32_t scale, std::uint64_t& floorPart, 
     if (scale >= 0 && scale <= MaxExactScale) {
         const double product = static_cast<double>(magnitude) * Pow10Double[scale];
         if (!(product < FloorLimit)) return false;
-        floorPart = static_cast<std::uint64_t>(product);
-        up = RoundsUp(product - static_cast<double>(floorPart));
+        const auto whole = static_cast<std::int64_t>(product);
+        floorPart = static_cast<std::uint64_t>(whole);
+        up = RoundsUp(product - static_cast<double>(whole));
         return true;
+    }
+    if (scale > MaxExactScale && scale <= MaxNarrowScale) {
+        // magnitude * 10^scale = m * 5^scale * 2^(k + scale), exactly in 64 bits; the common
+        // case of a small value, whose 2^(k + scale) divides.
+        std::uint64_t m = 0;
+        std::int32_t k = 0;
+        Decompose(magnitude, m, k);
+        const std::uint64_t p = m * Pow5U64[static_cast<std::size_t>(scale)];
+        const std::int32_t drop = -(k + scale);
+        if (drop > 0 && drop < 64) {
+            floorPart = p >> drop;
+            up = RoundsUp(p - (floorPart << drop), std::uint64_t{1} << drop);
+            return true;
+        }
     }
 #ifdef __SIZEOF_INT128__
     if (scale > MaxExactScale && scale <= MaxWideScale) {
@@ -275,17 +291,33 @@ constexpr char DigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the digits of q, exactly count of them (leading zeros included), at p; two at a time.
+// Writes the two digits of pair (below 100) at p.
+inline void PutPair(char* p, std::uint32_t pair) {
+    p[0] = DigitPairs[pair * 2];
+    p[1] = DigitPairs[pair * 2 + 1];
+}
+
+// Writes the digits of q, exactly count of them (leading zeros included), at p. Up to nine
+// digits go in 32-bit blocks of four, whose pairs do not wait on each other.
 void PutDigits(char* p, std::int32_t count, std::uint64_t q) {
-    std::int32_t i = count;
-    while (i >= 2) {
-        const std::size_t pair = static_cast<std::size_t>(q % 100) * 2;
-        q /= 100;
-        i -= 2;
-        p[i] = DigitPairs[pair];
-        p[i + 1] = DigitPairs[pair + 1];
+    while (count > 9) {
+        p[--count] = static_cast<char>('0' + q % 10);
+        q /= 10;
     }
-    if (i == 1) p[0] = static_cast<char>('0' + q % 10);
+    auto v = static_cast<std::uint32_t>(q);
+    while (count >= 4) {
+        const std::uint32_t block = v % 10000;
+        v /= 10000;
+        count -= 4;
+        PutPair(p + count, block / 100);
+        PutPair(p + count + 2, block % 100);
+    }
+    if (count >= 2) {
+        count -= 2;
+        PutPair(p + count, v % 100);
+        v /= 100;
+    }
+    if (count == 1) p[0] = static_cast<char>('0' + v);
 }
 
 void FillOverflow(char* field, std::int32_t width) { std::memset(field, OverflowFill, static_cast<std::size_t>(width)); }
@@ -395,9 +427,7 @@ void FormatFreeReal(char* field, std::int32_t width, float value) {
         if (!RightJustify(field, width, NonFiniteWord(value))) FillOverflow(field, width);
         return;
     }
-    char text[24];
-    char* p = text;
-    if (WritesMinus(value)) *p++ = '-';
+    const bool minus = WritesMinus(value);
     // value = 0.ddddddd x 10^exponent, the digits rounded to seven.
     char digit[FreeSignificantDigits];
     std::int32_t exponent = 0;
@@ -410,7 +440,18 @@ void FormatFreeReal(char* field, std::int32_t width, float value) {
         exponent = x.exponent;
         for (std::int32_t i = 0; i < FreeSignificantDigits; ++i) digit[i] = x.At(i);
     }
-    if (value != 0.0f && exponent >= 1 && exponent <= FreeSignificantDigits) {
+    const bool fixed = value != 0.0f && exponent >= 1 && exponent <= FreeSignificantDigits;
+    const std::int32_t shown = value != 0.0f ? exponent - 1 : 0;
+    const std::int32_t a = shown < 0 ? -shown : shown;
+    const std::int32_t length = std::int32_t{minus} + (fixed ? exponent + 7 : (a > 99 ? 13 : 12));
+
+    // The text goes right-justified into a blank line of 32, then into the field.
+    constexpr std::int32_t Line = 32;
+    char line[Line];
+    std::memset(line, ' ', Line);
+    char* p = line + (Line - length);
+    if (minus) *p++ = '-';
+    if (fixed) {
         // Fixed form: 6 decimals, digits past the seventh significant one written as 0.
         std::int32_t i = 0;
         for (; i < exponent; ++i) *p++ = digit[i];
@@ -421,15 +462,19 @@ void FormatFreeReal(char* field, std::int32_t width, float value) {
         *p++ = digit[0];
         *p++ = '.';
         for (std::int32_t i = 1; i < FreeSignificantDigits; ++i) *p++ = digit[i];
-        const std::int32_t shown = value != 0.0f ? exponent - 1 : 0;
         *p++ = 'E';
         *p++ = shown < 0 ? '-' : '+';
-        const std::int32_t a = shown < 0 ? -shown : shown;
         if (a > 99) *p++ = static_cast<char>('0' + a / 100);
         *p++ = static_cast<char>('0' + a / 10 % 10);
         *p++ = static_cast<char>('0' + a % 10);
     }
-    if (!RightJustify(field, width, {text, static_cast<std::size_t>(p - text)})) FillOverflow(field, width);
+    if (width == FreeRealWidth + 1) {
+        std::memcpy(field, line + (Line - FreeRealWidth - 1), FreeRealWidth + 1);
+    } else if (width == FreeRealWidth) {
+        std::memcpy(field, line + (Line - FreeRealWidth), FreeRealWidth);
+    } else if (!RightJustify(field, width, {line + (Line - length), static_cast<std::size_t>(length)})) {
+        FillOverflow(field, width);
+    }
 }
 
 }  // namespace tc::records_detail
