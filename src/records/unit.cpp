@@ -90,6 +90,20 @@ std::string Unit::Place(std::string_view operation, std::int64_t record) const {
 void Unit::Open(std::int32_t number, std::string name, OpenStatus status) {
     number_ = number;
     name_ = std::move(name);
+    // The host would end the name at a NUL byte and open another file (the outputs of a job named
+    // "x.inp" NUL would overwrite its input deck): refused, the byte shown escaped.
+    if (name_.find('\0') != std::string::npos) {
+        std::string shown;
+        for (const char c : name_) {
+            if (c == '\0') {
+                shown += "\\x00";
+            } else {
+                shown += c;
+            }
+        }
+        name_ = shown;
+        throw RunError(Place("open") + ": the file name holds a NUL byte");
+    }
     const PathKind kind = Inspect(name_);
     if (kind == PathKind::Missing && status == OpenStatus::Old) throw RunError(Place("open") + ": file not found");
     if (kind == PathKind::Folder) throw RunError(Place("open") + ": this is a folder, not a file");
