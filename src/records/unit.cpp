@@ -303,6 +303,9 @@ void Unit::EndRecord(std::size_t length) {
     EndOutputRecord();
 }
 
-bool FileExists(std::string_view name) { return Inspect(std::string(name)) == PathKind::Other; }
+bool FileExists(std::string_view name) {
+    // A name with a NUL byte would be cut short by the host and name another file.
+    return name.find('\0') == std::string_view::npos && Inspect(std::string(name)) == PathKind::Other;
+}
 
 }  // namespace tc

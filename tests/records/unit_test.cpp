@@ -86,6 +86,17 @@ TEST(Units, FileBusyForWritingIsStillReadable) {
     EXPECT_EQ(u.records(), 1);
 }
 
+TEST(Units, NameWithANulByteNamesNoFile) {
+    TempFolder folder;
+    const std::string real = folder.File("deck.inp");
+    WriteFile(real, "kept\n");
+    const std::string cut = real + std::string(1, '\0') + ".out";
+    EXPECT_FALSE(FileExists(cut));
+    UnitTable units;
+    EXPECT_NE(ErrorOf([&] { units.Open(70, cut, OpenStatus::Unknown); }).find("NUL"), std::string::npos);
+    EXPECT_EQ(ReadFile(real), "kept\n");
+}
+
 TEST(Units, RecordsAreCountedPerUnit) {
     TempFolder folder;
     UnitTable units;
