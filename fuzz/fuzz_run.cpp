@@ -1,7 +1,8 @@
-// A whole run on a fuzzed input deck and mesh file (and, when the input has a third part, w.dat), with
-// a fixed small temperature file. The input is split at lines holding only "%%": deck, mesh, w.dat.
-// The run must end with status 0 and a silent console error stream, or with status 2 and one line
-// "error: unit ..." that says where; the files it writes hold complete records only.
+// A whole run on a fuzzed input deck and mesh file (and, when the input has further parts, w.dat and the
+// title file), with a fixed small temperature file. The input is split at lines holding only "%%":
+// deck, mesh, w.dat, title. The run must end with status 0 and a silent error stream, or with status 2
+// and one line "error: unit ..." that says where; the files it writes hold complete records only, and
+// its input files are left as they were.
 
 #include <fcntl.h>
 #include <sanitizer/common_interface_defs.h>
@@ -86,10 +87,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    std::string_view parts[3];
-    for (int k = 0; k < 3; ++k) {
+    std::string_view parts[4];
+    for (int k = 0; k < 4; ++k) {
         const std::size_t split = input.find("\n%%\n");
-        if (split == std::string_view::npos || k == 2) {
+        if (split == std::string_view::npos || k == 3) {
             parts[k] = input;
             input = {};
             break;
@@ -97,13 +98,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         parts[k] = input.substr(0, split + 1);
         input.remove_prefix(split + 4);
     }
-    tc::fuzz::WriteText("job/small.inp", std::string(parts[0]));
-    tc::fuzz::WriteText("job/small.dat", std::string(parts[1]));
+    const std::string deck(parts[0]);
+    const std::string mesh(parts[1]);
+    const std::string initialState(parts[2]);
+    const std::string title = parts[3].empty() ? std::string("small\n") : std::string(parts[3]);
+    tc::fuzz::WriteText("job/small.inp", deck);
+    tc::fuzz::WriteText("job/small.dat", mesh);
+    tc::fuzz::WriteText("job/title.dat", title);
     std::error_code ignored;
-    if (parts[2].empty()) {
+    if (initialState.empty()) {
         fs::remove("w.dat", ignored);
     } else {
-        tc::fuzz::WriteText("w.dat", std::string(parts[2]));
+        tc::fuzz::WriteText("w.dat", initialState);
     }
     for (const char* output : Outputs) fs::remove(output, ignored);
 
@@ -128,6 +134,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const char* output : Outputs) {
         if (fs::exists(output) && !CompleteRecords(ReadText(output))) Fault("half a record in", output);
+    }
+    if (ReadText("job/small.inp") != deck || ReadText("job/small.dat") != mesh ||
+        ReadText("job/small.tmp") != Temperatures || ReadText("job/title.dat") != title ||
+        (!initialState.empty() && ReadText("w.dat") != initialState)) {
+        Fault("an input file was changed", "");
     }
     return 0;
 }
