@@ -82,7 +82,8 @@ private:
             }
         } else {
             std::memset(dest, ' ', length);
-            std::memcpy(dest, text.data(), text.size());
+            // Past the record's end the field is empty and has no data to copy from.
+            if (!text.empty()) std::memcpy(dest, text.data(), text.size());
         }
     }
 
