@@ -25,9 +25,8 @@ def main():
     jobfiles.write_path_file(work)
     nodes, elements = jobfiles.grid([100.0] * 3, [100.0] * 4)
     bars = [(50.0, 50.0, D16), (250.0, 50.0, D16), (50.0, 350.0, D16), (250.0, 350.0, D16)]
-    ages = [float(a) for a in sys.argv[1:]] or (0.5, 1.5, 4.0, 10.0)
     blocks = [(n, age, jobfiles.hydration_field(nodes, age, 300.0, 400.0, 40.0))
-              for n, age in enumerate(ages, 1)]
+              for n, age in enumerate((0.5, 1.5, 4.0, 10.0), 1)]
     jobfiles.write_job(os.path.join(work, "job"), "small", 1, 0, PARAMETERS, nodes, elements, bars, blocks)
 
 
