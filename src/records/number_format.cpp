@@ -1,9 +1,10 @@
 // Number fields of output records: integer, fixed, exponent and free-form reals.
 //
-// A real is rounded from its exact binary value. The common cases take an exact shortcut: a float
-// times 10^s is exact in double for 0 <= s <= 12 and in 64 or 128-bit integers up to s = 44, and a float
-// divided by 10^t is rounded exactly in 64-bit integers; everything else rounds the exact decimal
-// expansion (from std::to_chars with enough digits) digit by digit.
+// A real is rounded from its exact binary value m * 2^k (m below 2^24). The fast routines scale
+// it by a power of ten in integers: m * 5^s shifted by k + s for s >= 0 (64 bits, or 128 for
+// tiny values), or (m * 2^k) divided by 10^-s for s < 0, which keeps the dropped part exactly
+// and so rounds ties exactly. Values beyond those integers take the slow routines, which round
+// the whole decimal expansion (from std::to_chars with enough digits) digit by digit.
 #include "records/number_format.hpp"
 
 #include <array>
@@ -11,49 +12,359 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 #include "records/number_style.hpp"
 
 namespace tc::records_detail {
 namespace {
 
-constexpr double Pow10Double[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
-constexpr std::uint64_t Pow10U64[] = {1ull,
-                                      10ull,
-                                      100ull,
-                                      1000ull,
-                                      10000ull,
-                                      100000ull,
-                                      1000000ull,
-                                      10000000ull,
-                                      100000000ull,
-                                      1000000000ull,
-                                      10000000000ull,
-                                      100000000000ull,
-                                      1000000000000ull,
-                                      10000000000000ull,
-                                      100000000000000ull,
-                                      1000000000000000ull,
-                                      10000000000000000ull,
-                                      100000000000000000ull,
-                                      1000000000000000000ull,
-                                      10000000000000000000ull};
-constexpr std::int32_t MaxExactScale = 12;       // 5^12 < 2^28, so 24 + 28 bits fit a double
-constexpr std::int32_t MaxNarrowScale = 17;      // 24 bits times 5^17 stays below 2^64
-constexpr std::int32_t MaxPow5 = 27;             // 5^27 is the largest power of 5 below 2^64
-constexpr auto Pow5U64 = [] {
-    std::array<std::uint64_t, MaxPow5 + 1> table{};
+constexpr auto Pow10 = [] {
+    std::array<std::uint64_t, 20> table{};
+    table[0] = 1;
+    for (std::size_t i = 1; i < table.size(); ++i) table[i] = table[i - 1] * 10;
+    return table;
+}();
+constexpr std::int32_t MaxNarrowScale = 17;  // m * 5^17 stays below 2^64
+constexpr std::int32_t MaxDivisorScale = 19;  // 10^19 is the largest power of ten below 2^64
+constexpr std::int32_t MaxShiftedUp = 40;     // m * 2^40 stays below 2^64
+constexpr auto Pow5 = [] {
+    std::array<std::uint64_t, MaxNarrowScale + 1> table{};
     table[0] = 1;
     for (std::size_t i = 1; i < table.size(); ++i) table[i] = table[i - 1] * 5;
     return table;
 }();
 #ifdef __SIZEOF_INT128__
 __extension__ typedef unsigned __int128 Wide;
-constexpr std::int32_t MaxWideScale = 44;        // 24 bits times 5^44 stays below 2^128
+constexpr std::int32_t MaxWideScale = 44;  // m * 5^44 stays below 2^128
+constexpr auto Pow5Wide = [] {
+    std::array<Wide, MaxWideScale + 1> table{};
+    table[0] = 1;
+    for (std::size_t i = 1; i < table.size(); ++i) table[i] = table[i - 1] * 5;
+    return table;
+}();
 #endif
-constexpr std::int32_t MaxIntegerDigits = 18;    // significant digits the 64-bit route handles
-constexpr double FloorLimit = 9.0e18;            // below 2^63
-constexpr std::int32_t ExactDigitCount = 121;    // a float's expansion has at most 112 digits
+// Significant digits and decimals the fast routines handle: their results stay below 10^18.
+constexpr std::int32_t MaxFastDigits = 17;
+constexpr std::int32_t ExactDigitCount = 121;  // a float's expansion has at most 112 digits
+
+// ---- Exact integer scaling ----
+
+// magnitude = m * 2^k exactly, for a finite float of positive sign.
+struct Binary {
+    std::uint64_t m;
+    std::int32_t k;
+};
+inline Binary Decompose(float magnitude) {
+    const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+    const std::uint32_t biased = (bits >> 23) & 0xffu;
+    const std::uint32_t fraction = bits & 0x7fffffu;
+    if (biased == 0) return {fraction, -149};
+    return {fraction | 0x800000u, static_cast<std::int32_t>(biased) - 150};
+}
+
+// floor(m * 2^k * 10^s) for m > 0, and whether the dropped part is worth rounding up; false
+// when the integers used here cannot hold the result.
+[[gnu::always_inline]] inline bool Scale(Binary x, std::int32_t s, std::uint64_t& floorPart, bool& up) {
+    if (s >= 0 && s <= MaxNarrowScale) {
+        const std::uint64_t p = x.m * Pow5[static_cast<std::size_t>(s)];
+        const std::int32_t shift = x.k + s;
+        if (shift >= 0) {
+            if (shift > std::countl_zero(p)) return false;
+            floorPart = p << shift;
+            up = false;
+            return true;
+        }
+        const std::int32_t drop = -shift;
+        if (drop >= 64) {
+            if (drop == 64) return false;
+            floorPart = 0;
+            up = false;
+            return true;
+        }
+        floorPart = p >> drop;
+        up = RoundsUpAtBit(p, drop);
+        return true;
+    }
+    if (s < 0) {
+        // m * 2^k / 10^t: the dropped bits of m * 2^k never decide, as 10^t / 2 is whole.
+        const std::int32_t t = -s;
+        if (t > MaxDivisorScale || x.k > MaxShiftedUp) return false;
+        const std::uint64_t whole = x.k >= 0 ? x.m << x.k : (x.k > -64 ? x.m >> -x.k : 0);
+        const std::uint64_t unit = Pow10[static_cast<std::size_t>(t)];
+        floorPart = whole / unit;
+        up = RoundsUp(whole - floorPart * unit, unit);
+        return true;
+    }
+#ifdef __SIZEOF_INT128__
+    if (s <= MaxWideScale) {
+        const Wide p = static_cast<Wide>(x.m) * Pow5Wide[static_cast<std::size_t>(s)];
+        const std::int32_t drop = -(x.k + s);
+        if (drop <= 0 || drop >= 128) return false;
+        const Wide whole = p >> drop;
+        if (whole >> 64 != 0) return false;
+        floorPart = static_cast<std::uint64_t>(whole);
+        const Wide unit = Wide{1} << drop;
+        up = RoundsUp(p & (unit - 1), unit);
+        return true;
+    }
+#endif
+    return false;
+}
+
+// Where each binade of normal floats (biased exponent b, values m * 2^(b-150) with m from 2^23
+// to 2^24) meets the decades: e with 10^(e-1) <= 2^(b-127) < 10^e, and the least m that reaches
+// 10^e (2^24 when none does). Worked out in doubles, so a rare entry may be one off: the range
+// check after scaling has the last word.
+struct Decade {
+    std::int32_t e;
+    std::uint32_t m;
+};
+constexpr auto Decades = [] {
+    std::array<Decade, 256> table{};
+    for (std::int32_t b = 1; b <= 254; ++b) {
+        double low = 1.0;
+        for (std::int32_t i = 127; i < b; ++i) low *= 2.0;
+        for (std::int32_t i = b; i < 127; ++i) low /= 2.0;
+        std::int32_t e = 0;
+        double p = 1.0;
+        if (low >= 1.0) {
+            e = 1;
+            p = 10.0;
+            while (low >= p) {
+                p *= 10.0;
+                ++e;
+            }
+        } else {
+            while (p / 10.0 > low) {
+                p /= 10.0;
+                --e;
+            }
+        }
+        double scaled = p;  // p / 2^(b-150)
+        for (std::int32_t i = b; i < 150; ++i) scaled *= 2.0;
+        for (std::int32_t i = 150; i < b; ++i) scaled /= 2.0;
+        std::uint32_t m = std::uint32_t{1} << 24;
+        if (scaled < static_cast<double>(m)) {
+            m = static_cast<std::uint32_t>(scaled);
+            if (static_cast<double>(m) < scaled) ++m;
+        }
+        table[static_cast<std::size_t>(b)] = {e, m};
+    }
+    return table;
+}();
+
+// An approximation of 10^e for the exponent of a subnormal float.
+constexpr std::int32_t Pow10NearLow = -50;
+constexpr auto Pow10NearTable = [] {
+    std::array<double, 20> t{};
+    double v = 1.0;
+    for (std::int32_t i = 0; i > Pow10NearLow; --i) v /= 10.0;
+    for (double& entry : t) {
+        entry = v;
+        v *= 10.0;
+    }
+    return t;
+}();
+
+// A finite float magnitude rounded to some significant digits: q has exactly that many digits and
+// the magnitude is about 0.q * 10^e. found is false when Scale could not work it out.
+struct Rounded {
+    std::uint64_t q;
+    std::int32_t e;
+    bool found;
+};
+
+// The magnitude (its bits, not zero) rounded to digits significant digits; a carry raises e.
+[[gnu::noinline, gnu::cold]] Rounded SignificantAnyway(std::uint32_t bits, std::int32_t digits) {
+    const std::uint32_t biased = bits >> 23;
+    Binary x{};
+    std::int32_t e = 0;
+    if (biased != 0) {
+        x = {(bits & 0x7fffffu) | 0x800000u, static_cast<std::int32_t>(biased) - 150};
+        const Decade& decade = Decades[biased];
+        e = decade.e + (x.m >= decade.m ? 1 : 0);
+    } else {
+        x = {bits, -149};
+        const std::int32_t log2 = x.k + 63 - std::countl_zero(x.m);
+        // 10^(e-1) <= magnitude < 10^e for e = floor(log2 * log10(2)) + 1 or one more.
+        e = ((log2 * 78913) >> 18) + 1;
+        const auto magnitude = static_cast<double>(std::bit_cast<float>(bits));
+        if (magnitude >= Pow10NearTable[static_cast<std::size_t>(e - Pow10NearLow)]) ++e;
+    }
+    const std::uint64_t low = Pow10[static_cast<std::size_t>(digits - 1)];
+    const std::uint64_t high = Pow10[static_cast<std::size_t>(digits)];
+    for (std::int32_t attempt = 0; attempt < 3; ++attempt) {
+        std::uint64_t floorPart = 0;
+        bool up = false;
+        if (!Scale(x, digits - e, floorPart, up)) break;
+        if (floorPart < low) {
+            --e;
+            continue;
+        }
+        if (floorPart >= high) {
+            ++e;
+            continue;
+        }
+        const std::uint64_t q = floorPart + (up ? 1u : 0u);
+        if (q == high) return {low, e + 1, true};
+        return {q, e, true};
+    }
+    return {0, 0, false};
+}
+
+// The same for Digits known when compiled: a normal float whose decade the table gets right and
+// whose scaled value fits 64 bits takes the short road, any other value SignificantAnyway.
+template <std::int32_t Digits>
+[[gnu::always_inline]] inline Rounded Significant(std::uint32_t bits) {
+    constexpr std::uint64_t Low = Pow10[Digits - 1];
+    constexpr std::uint64_t High = Pow10[Digits];
+    const std::uint32_t biased = bits >> 23;
+    if (biased != 0) [[likely]] {
+        const std::uint64_t m = (bits & 0x7fffffu) | 0x800000u;
+        const Decade& decade = Decades[biased];
+        const std::int32_t e = decade.e + (m >= decade.m ? 1 : 0);
+        const std::int32_t s = Digits - e;
+        const std::int32_t k = static_cast<std::int32_t>(biased) - 150;
+        std::uint64_t floorPart = 0;
+        bool up = false;
+        bool scaled = false;
+        if (s >= 0 && s <= MaxNarrowScale) {
+            const std::uint64_t p = m * Pow5[static_cast<std::size_t>(s)];
+            const std::int32_t drop = -(k + s);
+            if (drop > 0 && drop < 64) {
+                floorPart = p >> drop;
+                up = RoundsUpAtBit(p, drop);
+                scaled = true;
+            }
+        } else if (s < 0 && s >= -MaxDivisorScale && k <= MaxShiftedUp && k > -64) {
+            const std::uint64_t whole = k >= 0 ? m << k : m >> -k;
+            const std::uint64_t unit = Pow10[static_cast<std::size_t>(-s)];
+            floorPart = whole / unit;
+            up = RoundsUp(whole - floorPart * unit, unit);
+            scaled = true;
+        }
+        if (scaled && floorPart >= Low && floorPart < High) [[likely]] {
+            const std::uint64_t q = floorPart + (up ? 1u : 0u);
+            if (q == High) return {Low, e + 1, true};
+            return {q, e, true};
+        }
+    }
+    return SignificantAnyway(bits, Digits);
+}
+
+// ---- Characters ----
+
+// The number of decimal digits of q; 0 for 0.
+inline std::int32_t DigitCount(std::uint64_t q) {
+    const std::int32_t bits = 64 - std::countl_zero(q | 1);
+    const std::int32_t guess = (bits * 1233) >> 12;
+    return guess + (q >= Pow10[static_cast<std::size_t>(guess)] ? 1 : 0);
+}
+
+constexpr char DigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the two digits of pair (below 100) at p.
+inline void PutPair(char* p, std::uint32_t pair) { std::memcpy(p, DigitPairs + pair * 2, 2); }
+
+// Writes the digits of q, exactly count of them (leading zeros included), at p. Up to nine
+// digits go in 32-bit blocks of four, whose pairs do not wait on each other.
+inline void PutDigits(char* p, std::int32_t count, std::uint64_t q) {
+    while (count > 9) {
+        p[--count] = static_cast<char>('0' + q % 10);
+        q /= 10;
+    }
+    auto v = static_cast<std::uint32_t>(q);
+    while (count >= 4) {
+        const std::uint32_t block = v % 10000;
+        v /= 10000;
+        count -= 4;
+        PutPair(p + count, block / 100);
+        PutPair(p + count + 2, block % 100);
+    }
+    if (count >= 2) {
+        count -= 2;
+        PutPair(p + count, v % 100);
+        v /= 100;
+    }
+    if (count == 1) p[0] = static_cast<char>('0' + v);
+}
+
+[[gnu::noinline, gnu::cold]] void FillOverflow(char* field, std::int32_t width) { std::memset(field, OverflowFill, static_cast<std::size_t>(width)); }
+
+// Writes text right-justified over the whole field; false when it does not fit.
+bool RightJustify(char* field, std::int32_t width, std::string_view text) {
+    const auto length = static_cast<std::int32_t>(text.size());
+    if (length > width) return false;
+    std::memset(field, ' ', static_cast<std::size_t>(width - length));
+    std::memcpy(field + (width - length), text.data(), text.size());
+    return true;
+}
+
+std::string_view NonFiniteWord(float value) {
+    if (std::isnan(value)) return NaNWord;
+    return value < 0.0f ? NegativeInfinityWord : InfinityWord;
+}
+
+[[gnu::noinline, gnu::cold]] void PutNonFinite(char* field, std::int32_t width, float value) {
+    if (!RightJustify(field, width, NonFiniteWord(value))) FillOverflow(field, width);
+}
+
+// Writes the exponent part: E+dd, or +ddd when three digits are needed; false beyond that.
+inline bool PutExponentPart(char* p, std::int32_t exponent) {
+    const char sign = exponent < 0 ? '-' : '+';
+    const std::int32_t a = exponent < 0 ? -exponent : exponent;
+    if (a <= 99) {
+        p[0] = 'E';
+        p[1] = sign;
+        PutPair(p + 2, static_cast<std::uint32_t>(a));
+        return true;
+    }
+    if (a <= 999) {
+        p[0] = sign;
+        p[1] = static_cast<char>('0' + a / 100);
+        PutPair(p + 2, static_cast<std::uint32_t>(a % 100));
+        return true;
+    }
+    return false;
+}
+
+// "E+dd" and "E-dd" for the exponents -99 to 99, four characters each: every normal or
+// subnormal float's decimal exponent lies well inside.
+constexpr std::int32_t ExponentTextLimit = 99;
+constexpr auto ExponentText = [] {
+    std::array<char, 4 * (2 * ExponentTextLimit + 1)> table{};
+    for (std::int32_t e = -ExponentTextLimit; e <= ExponentTextLimit; ++e) {
+        const std::int32_t a = e < 0 ? -e : e;
+        char* p = table.data() + 4 * (e + ExponentTextLimit);
+        p[0] = 'E';
+        p[1] = e < 0 ? '-' : '+';
+        p[2] = static_cast<char>('0' + a / 10);
+        p[3] = static_cast<char>('0' + a % 10);
+    }
+    return table;
+}();
+inline void PutExponentText(char* p, std::int32_t exponent) {
+    std::memcpy(p, ExponentText.data() + 4 * (exponent + ExponentTextLimit), 4);
+}
+
+// ".000" to ".999": the point and three digits of an E field with d = 3, four characters each.
+constexpr auto PointAndThreeDigits = [] {
+    std::array<char, 4 * 1000> table{};
+    for (std::int32_t q = 0; q < 1000; ++q) {
+        char* p = table.data() + 4 * q;
+        p[0] = '.';
+        p[1] = static_cast<char>('0' + q / 100);
+        p[2] = static_cast<char>('0' + q / 10 % 10);
+        p[3] = static_cast<char>('0' + q % 10);
+    }
+    return table;
+}();
+
+// ---- The slow, exact routines ----
 
 // A rounded decimal value 0.d1 d2 ... x 10^exponent; digits past length are zeros. Zero has
 // length 0.
@@ -63,108 +374,6 @@ struct RoundedDecimal {
     std::int32_t exponent;
     char At(std::int64_t i) const { return i >= 0 && i < length ? digit[i] : '0'; }
 };
-
-// magnitude = m * 2^k exactly, for a finite positive float.
-void Decompose(float magnitude, std::uint64_t& m, std::int32_t& k) {
-    const auto bits = std::bit_cast<std::uint32_t>(magnitude);
-    const std::uint32_t biased = (bits >> 23) & 0xffu;
-    const std::uint32_t fraction = bits & 0x7fffffu;
-    if (biased == 0) {
-        m = fraction;
-        k = -149;
-    } else {
-        m = fraction | 0x800000u;
-        k = static_cast<std::int32_t>(biased) - 150;
-    }
-}
-
-// floor(magnitude * 10^scale) and whether the rounding goes up, when an exact shortcut applies.
-bool ScaledFloor(float magnitude, std::int32_t scale, std::uint64_t& floorPart, bool& up) {
-    if (scale >= 0 && scale <= MaxExactScale) {
-        const double product = static_cast<double>(magnitude) * Pow10Double[scale];
-        if (!(product < FloorLimit)) return false;
-        const auto whole = static_cast<std::int64_t>(product);
-        floorPart = static_cast<std::uint64_t>(whole);
-        up = RoundsUp(product - static_cast<double>(whole));
-        return true;
-    }
-    if (scale > MaxExactScale && scale <= MaxNarrowScale) {
-        // magnitude * 10^scale = m * 5^scale * 2^(k + scale), exactly in 64 bits; the common
-        // case of a small value, whose 2^(k + scale) divides.
-        std::uint64_t m = 0;
-        std::int32_t k = 0;
-        Decompose(magnitude, m, k);
-        const std::uint64_t p = m * Pow5U64[static_cast<std::size_t>(scale)];
-        const std::int32_t drop = -(k + scale);
-        if (drop > 0 && drop < 64) {
-            floorPart = p >> drop;
-            up = RoundsUp(p - (floorPart << drop), std::uint64_t{1} << drop);
-            return true;
-        }
-    }
-#ifdef __SIZEOF_INT128__
-    if (scale > MaxExactScale && scale <= MaxWideScale) {
-        // magnitude * 10^scale = m * 5^scale * 2^(k + scale), exactly in 128 bits.
-        std::uint64_t m = 0;
-        std::int32_t k = 0;
-        Decompose(magnitude, m, k);
-        Wide p = m;
-        if (scale > MaxPow5) p *= Pow5U64[MaxPow5];
-        p *= Pow5U64[static_cast<std::size_t>(scale > MaxPow5 ? scale - MaxPow5 : scale)];
-        const std::int32_t shift = k + scale;
-        if (shift >= 0) {
-            if (shift >= 64 || p >= (Wide{1} << (63 - shift))) return false;
-            floorPart = static_cast<std::uint64_t>(p << shift);
-            up = false;
-            return true;
-        }
-        const std::int32_t drop = -shift;
-        if (drop >= 128) {
-            floorPart = 0;
-            up = false;
-            return true;
-        }
-        const Wide whole = p >> drop;
-        if (whole >= (Wide{1} << 63)) return false;
-        floorPart = static_cast<std::uint64_t>(whole);
-        const Wide remainder = p - (whole << drop);
-        up = RoundsUp(remainder, Wide{1} << drop);
-        return true;
-    }
-#endif
-    if (scale < 0 && scale >= -19) {
-        const std::uint64_t unit = Pow10U64[-scale];
-        std::uint64_t m = 0;
-        std::int32_t k = 0;
-        Decompose(magnitude, m, k);
-        if (k >= 0) {
-            if (k > 39) return false;
-            const std::uint64_t whole = m << k;
-            floorPart = whole / unit;
-            up = RoundsUp(whole % unit, unit);
-        } else {
-            const std::int32_t shift = -k;
-            if (shift >= 63 || unit > (UINT64_MAX >> 1) >> shift) return false;
-            const std::uint64_t denominator = unit << shift;
-            floorPart = m / denominator;
-            up = RoundsUp(m % denominator, denominator);
-        }
-        return true;
-    }
-    return false;
-}
-
-// value = q * 10^unitExponent.
-void FromInteger(std::uint64_t q, std::int32_t unitExponent, RoundedDecimal& x) {
-    if (q == 0) {
-        x.length = 0;
-        x.exponent = 0;
-        return;
-    }
-    char* end = std::to_chars(x.digit, x.digit + 20, q).ptr;
-    x.length = static_cast<std::int32_t>(end - x.digit);
-    x.exponent = x.length + unitExponent;
-}
 
 // The exact decimal expansion of a finite positive float.
 void ExactDecimal(float magnitude, RoundedDecimal& x) {
@@ -208,173 +417,316 @@ void KeepDigits(RoundedDecimal& x, std::int64_t kept) {
 // magnitude rounded to a multiple of 10^-decimals.
 void RoundToDecimals(float magnitude, std::int32_t decimals, RoundedDecimal& x) {
     if (magnitude == 0.0f) {
-        FromInteger(0, 0, x);
-        return;
-    }
-    std::uint64_t floorPart = 0;
-    bool up = false;
-    if (decimals <= MaxExactScale && ScaledFloor(magnitude, decimals, floorPart, up)) {
-        FromInteger(floorPart + (up ? 1u : 0u), -decimals, x);
+        x.length = 0;
+        x.exponent = 0;
         return;
     }
     ExactDecimal(magnitude, x);
     KeepDigits(x, static_cast<std::int64_t>(x.exponent) + decimals);
 }
 
-// An approximation of 10^e, good enough to pick between two candidate exponents; the exact
-// range check after scaling has the last word.
-constexpr std::int32_t Pow10NearLow = -50;
-constexpr auto Pow10NearTable = [] {
-    std::array<double, 100> t{};
-    double v = 1.0;
-    for (std::int32_t i = 0; i > Pow10NearLow; --i) v /= 10.0;
-    for (double& entry : t) {
-        entry = v;
-        v *= 10.0;
-    }
-    return t;
-}();
-double Pow10Near(std::int32_t e) {
-    const std::int32_t i = e - Pow10NearLow;
-    if (i < 0) return 0.0;
-    if (i >= static_cast<std::int32_t>(Pow10NearTable.size())) return Pow10NearTable.back();
-    return Pow10NearTable[static_cast<std::size_t>(i)];
-}
-
-// magnitude (not zero) rounded to digits (at most MaxIntegerDigits) significant digits by an
-// exact shortcut: q has exactly that many digits and magnitude ~ q * 10^(e - digits). A carry
-// raises e. False when no shortcut applies.
-bool SignificantShortcut(float magnitude, std::int32_t digits, std::uint64_t& q, std::int32_t& e) {
-    std::uint64_t m = 0;
-    std::int32_t k = 0;
-    Decompose(magnitude, m, k);
-    const std::int32_t log2 = k + 63 - std::countl_zero(m);
-    // 10^(e-1) <= magnitude < 10^e for e = floor(log2 * log10(2)) + 1 or one more.
-    e = ((log2 * 78913) >> 18) + 1;
-    if (static_cast<double>(magnitude) >= Pow10Near(e)) ++e;
-    for (std::int32_t attempt = 0; attempt < 3; ++attempt) {
-        std::uint64_t floorPart = 0;
-        bool up = false;
-        if (!ScaledFloor(magnitude, digits - e, floorPart, up)) return false;
-        if (floorPart < Pow10U64[digits - 1]) {
-            --e;
-            continue;
-        }
-        if (floorPart >= Pow10U64[digits]) {
-            ++e;
-            continue;
-        }
-        q = floorPart + (up ? 1u : 0u);
-        if (q == Pow10U64[digits]) {
-            q = Pow10U64[digits - 1];
-            ++e;
-        }
-        return true;
-    }
-    return false;
-}
-
 // magnitude (not zero) rounded to digits significant digits; a carry raises the exponent.
 void RoundToSignificant(float magnitude, std::int32_t digits, RoundedDecimal& x) {
-    std::uint64_t q = 0;
-    std::int32_t e = 0;
-    if (digits <= MaxIntegerDigits && SignificantShortcut(magnitude, digits, q, e)) {
-        FromInteger(q, e - digits, x);
-        return;
-    }
     ExactDecimal(magnitude, x);
     KeepDigits(x, digits);
 }
 
-constexpr char DigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+}  // namespace
 
-// Writes the two digits of pair (below 100) at p.
-inline void PutPair(char* p, std::uint32_t pair) {
-    p[0] = DigitPairs[pair * 2];
-    p[1] = DigitPairs[pair * 2 + 1];
+// ---- Fields in blank room ----
+
+namespace {
+
+// The digits of q (not zero), written backwards so that the last one lands before p; returns
+// the position of the first.
+inline char* PutWholeBackwards(char* p, std::uint32_t q) {
+    while (q >= 100) {
+        p -= 2;
+        PutPair(p, q % 100);
+        q /= 100;
+    }
+    if (q >= 10) {
+        p -= 2;
+        PutPair(p, q);
+    } else {
+        *--p = static_cast<char>('0' + q);
+    }
+    return p;
+}
+inline char* PutWholeBackwards(char* p, std::uint64_t q) {
+    while (q > UINT32_MAX) {
+        p -= 2;
+        PutPair(p, static_cast<std::uint32_t>(q % 100));
+        q /= 100;
+    }
+    return PutWholeBackwards(p, static_cast<std::uint32_t>(q));
 }
 
-// Writes the digits of q, exactly count of them (leading zeros included), at p. Up to nine
-// digits go in 32-bit blocks of four, whose pairs do not wait on each other.
-void PutDigits(char* p, std::int32_t count, std::uint64_t q) {
-    while (count > 9) {
-        p[--count] = static_cast<char>('0' + q % 10);
-        q /= 10;
+// 10^d for the decimals with routines of their own: a float times one of them is exact in a double
+// (24 bits times 5^d stays within 53 bits).
+constexpr double Pow10Double[] = {1e0, 1e1, 1e2, 1e3};
+constexpr double FloorLimit = 9.0e18;  // below 2^63
+
+// Fw.d with d known when compiled (the common d of the program's layouts).
+template <std::int32_t Decimals>
+void PutFixedOf(char* field, std::int32_t width, std::int32_t /*decimals*/, float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
+    if (bits >= 0x7f800000u) [[unlikely]] {
+        PutNonFinite(field, width, value);
+        return;
     }
-    auto v = static_cast<std::uint32_t>(q);
-    while (count >= 4) {
-        const std::uint32_t block = v % 10000;
-        v /= 10000;
-        count -= 4;
-        PutPair(p + count, block / 100);
-        PutPair(p + count + 2, block % 100);
+    // |value| * 10^d is exact; its whole part and the part dropped are then exact too.
+    const double scaled = static_cast<double>(std::fabs(value)) * Pow10Double[Decimals];
+    if (!(scaled < FloorLimit)) [[unlikely]] {
+        FormatFixedExact(field, width, Decimals, value);
+        return;
     }
-    if (count >= 2) {
-        count -= 2;
-        PutPair(p + count, v % 100);
-        v /= 100;
+    const auto floorPart = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled));
+    const std::uint64_t n = floorPart + (RoundsUp(scaled - static_cast<double>(floorPart)) ? 1u : 0u);
+    constexpr std::uint64_t Unit = Pow10[Decimals];
+    const std::uint64_t whole = n / Unit;
+    const bool minus = WritesMinus(value);
+    // Columns left for the whole part; only a field that would hold no digit at all gets a zero
+    // before the point.
+    const std::int32_t room = width - Decimals - 1 - std::int32_t{minus};
+    if (room < (Decimals == 0 ? 1 : 0) || (room < 20 && whole >= Pow10[static_cast<std::size_t>(room)])) [[unlikely]] {
+        FillOverflow(field, width);
+        return;
     }
-    if (count == 1) p[0] = static_cast<char>('0' + v);
+    char* point = field + (width - Decimals - 1);
+    PutDigits(point + 1, Decimals, n - whole * Unit);
+    *point = '.';
+    char* p = point;
+    if (whole != 0) {
+        p = whole <= UINT32_MAX ? PutWholeBackwards(point, static_cast<std::uint32_t>(whole)) : PutWholeBackwards(point, whole);
+    } else if (Decimals == 0) {
+        *--p = '0';
+    }
+    if (minus) p[-1] = '-';
 }
 
-void FillOverflow(char* field, std::int32_t width) { std::memset(field, OverflowFill, static_cast<std::size_t>(width)); }
-
-// Writes text right-justified; false when it does not fit.
-bool RightJustify(char* field, std::int32_t width, std::string_view text) {
-    const auto length = static_cast<std::int32_t>(text.size());
-    if (length > width) return false;
-    std::memset(field, ' ', static_cast<std::size_t>(width - length));
-    std::memcpy(field + (width - length), text.data(), text.size());
-    return true;
+// Ew.d with d known when compiled; the layouts hold only d = 3 and d = 5.
+template <std::int32_t Decimals>
+void PutExponentOf(char* field, std::int32_t width, std::int32_t /*decimals*/, float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
+    if (bits >= 0x7f800000u) [[unlikely]] {
+        PutNonFinite(field, width, value);
+        return;
+    }
+    const bool minus = WritesMinus(value);
+    if (std::int32_t{minus} + Decimals + 5 > width) [[unlikely]] {
+        FillOverflow(field, width);
+        return;
+    }
+    Rounded r{0, 0, true};
+    if (bits != 0) r = Significant<Decimals>(bits);
+    if (!r.found) [[unlikely]] {
+        FormatExponentExact(field, width, Decimals, value);
+        return;
+    }
+    const std::uint64_t q = r.q;
+    const std::int32_t exponent = r.e;
+    char* p = field + (width - Decimals - 5);
+    if (minus) p[-1] = '-';
+    if constexpr (Decimals == 3) {
+        std::memcpy(p, PointAndThreeDigits.data() + 4 * q, 4);
+    } else {
+        p[0] = '.';
+        PutDigits(p + 1, Decimals, q);
+    }
+    PutExponentText(p + 1 + Decimals, exponent);
 }
 
-std::string_view NonFiniteWord(float value) {
-    if (std::isnan(value)) return NaNWord;
-    return value < 0.0f ? NegativeInfinityWord : InfinityWord;
+// Fw.d for any d.
+void PutFixedAny(char* field, std::int32_t width, std::int32_t decimals, float value) {
+    if (!std::isfinite(value)) {
+        PutNonFinite(field, width, value);
+        return;
+    }
+    const bool minus = WritesMinus(value);
+    std::uint64_t n = 0;
+    if (decimals > MaxFastDigits) {
+        FormatFixedExact(field, width, decimals, value);
+        return;
+    }
+    if (value != 0.0f) {
+        std::uint64_t floorPart = 0;
+        bool up = false;
+        if (!Scale(Decompose(std::fabs(value)), decimals, floorPart, up)) {
+            FormatFixedExact(field, width, decimals, value);
+            return;
+        }
+        n = floorPart + (up ? 1u : 0u);
+    }
+    const std::uint64_t unit = Pow10[static_cast<std::size_t>(decimals)];
+    const std::uint64_t whole = n / unit;
+    const std::int32_t intDigits = DigitCount(whole);
+    const std::int32_t needed = std::int32_t{minus} + intDigits + 1 + decimals;
+    if (needed > width) {
+        FillOverflow(field, width);
+        return;
+    }
+    char* p = field + (width - needed);
+    if (minus) *p++ = '-';
+    PutDigits(p, intDigits, whole);
+    p += intDigits;
+    *p++ = '.';
+    PutDigits(p, decimals, n - whole * unit);
 }
 
-// Writes the exponent part: E+dd, or +ddd when three digits are needed; false beyond that.
-bool PutExponent(char* p, std::int32_t exponent) {
-    const char sign = exponent < 0 ? '-' : '+';
-    const std::int32_t a = exponent < 0 ? -exponent : exponent;
-    if (a <= 99) {
-        p[0] = 'E';
-        p[1] = sign;
-        p[2] = static_cast<char>('0' + a / 10);
-        p[3] = static_cast<char>('0' + a % 10);
-        return true;
+// Ew.d for any d.
+void PutExponentAny(char* field, std::int32_t width, std::int32_t decimals, float value) {
+    if (!std::isfinite(value)) {
+        PutNonFinite(field, width, value);
+        return;
     }
-    if (a <= 999) {
-        p[0] = sign;
-        p[1] = static_cast<char>('0' + a / 100);
-        p[2] = static_cast<char>('0' + a / 10 % 10);
-        p[3] = static_cast<char>('0' + a % 10);
-        return true;
+    const bool minus = WritesMinus(value);
+    const std::int64_t needed = std::int64_t{minus} + 1 + decimals + 4;
+    if (decimals < 1 || needed > width) {
+        FillOverflow(field, width);
+        return;
     }
-    return false;
+    const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
+    Rounded r{0, 0, true};
+    if (bits != 0) r = decimals <= MaxFastDigits ? SignificantAnyway(bits, decimals) : Rounded{0, 0, false};
+    if (!r.found) {
+        FormatExponentExact(field, width, decimals, value);
+        return;
+    }
+    const std::uint64_t q = r.q;
+    const std::int32_t exponent = r.e;
+    char* p = field + (width - needed);
+    if (minus) *p++ = '-';
+    *p++ = '.';
+    PutDigits(p, decimals, q);
+    if (!PutExponentPart(p + decimals, exponent)) FillOverflow(field, width);
 }
 
 }  // namespace
 
+void PutInteger(char* field, std::int32_t width, std::int32_t value) {
+    const bool minus = value < 0;
+    const std::uint32_t a = minus ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    const std::int32_t digits = a == 0 ? 1 : DigitCount(a);
+    if (std::int32_t{minus} + digits > width) [[unlikely]] {
+        FillOverflow(field, width);
+        return;
+    }
+    char* p = PutWholeBackwards(field + width, a);
+    if (minus) p[-1] = '-';
+}
+
+RealFieldRoutine FixedRoutine(std::int32_t decimals) {
+    switch (decimals) {
+        case 0:
+            return PutFixedOf<0>;
+        case 1:
+            return PutFixedOf<1>;
+        case 2:
+            return PutFixedOf<2>;
+        case 3:
+            return PutFixedOf<3>;
+        default:
+            return PutFixedAny;
+    }
+}
+
+RealFieldRoutine ExponentRoutine(std::int32_t decimals) {
+    switch (decimals) {
+        case 3:
+            return PutExponentOf<3>;
+        case 5:
+            return PutExponentOf<5>;
+        default:
+            return PutExponentAny;
+    }
+}
+
+void PutFixed(char* field, std::int32_t width, std::int32_t decimals, float value) {
+    FixedRoutine(decimals)(field, width, decimals, value);
+}
+
+void PutExponent(char* field, std::int32_t width, std::int32_t decimals, float value) {
+    ExponentRoutine(decimals)(field, width, decimals, value);
+}
+
+void PutFreeReal(char* field, std::int32_t width, float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
+    if (bits >= 0x7f800000u) [[unlikely]] {
+        PutNonFinite(field, width, value);
+        return;
+    }
+    const bool minus = WritesMinus(value);
+    // value = 0.ddddddd x 10^exponent, the digits rounded to seven.
+    Rounded r{0, 0, true};
+    if (bits != 0) r = Significant<FreeSignificantDigits>(bits);
+    if (!r.found) [[unlikely]] {
+        FormatFreeRealExact(field, width, value);
+        return;
+    }
+    const std::uint64_t q = r.q;
+    const std::int32_t exponent = r.e;
+    const bool fixed = bits != 0 && exponent >= 1 && exponent <= FreeSignificantDigits;
+    const std::int32_t shown = bits != 0 ? exponent - 1 : 0;
+    const std::int32_t length = std::int32_t{minus} + (fixed ? exponent + 7 : 12);
+    if (length > width) [[unlikely]] {
+        FillOverflow(field, width);
+        return;
+    }
+    char* p = field + (width - length);
+    if (minus) *p++ = '-';
+    if (fixed) {
+        // Fixed form: 6 decimals, digits past the seventh significant one written as 0.
+        const auto digits = static_cast<std::uint32_t>(q);
+        const auto unit = static_cast<std::uint32_t>(Pow10[static_cast<std::size_t>(FreeSignificantDigits - exponent)]);
+        const std::uint32_t whole = digits / unit;
+        PutDigits(p, exponent, whole);
+        p[exponent] = '.';
+        PutDigits(p + exponent + 1, 6, (digits - whole * unit) * Pow10[static_cast<std::size_t>(exponent - 1)]);
+        return;
+    }
+    constexpr std::uint32_t LeadUnit = 1000000;
+    const auto digits = static_cast<std::uint32_t>(q);
+    const std::uint32_t lead = digits / LeadUnit;
+    p[0] = static_cast<char>('0' + lead);
+    p[1] = '.';
+    PutDigits(p + 2, FreeSignificantDigits - 1, digits - lead * LeadUnit);
+    PutExponentText(p + FreeSignificantDigits + 1, shown);
+}
+
+// ---- Whole fields ----
+
 void FormatInteger(char* field, std::int32_t width, std::int32_t value) {
-    char text[12];
-    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
-    if (!RightJustify(field, width, {text, static_cast<std::size_t>(end - text)})) FillOverflow(field, width);
+    std::memset(field, ' ', static_cast<std::size_t>(width));
+    PutInteger(field, width, value);
 }
 
 void FormatFixed(char* field, std::int32_t width, std::int32_t decimals, float value) {
+    std::memset(field, ' ', static_cast<std::size_t>(width));
+    PutFixed(field, width, decimals, value);
+}
+
+void FormatExponent(char* field, std::int32_t width, std::int32_t decimals, float value) {
+    std::memset(field, ' ', static_cast<std::size_t>(width));
+    PutExponent(field, width, decimals, value);
+}
+
+void FormatFreeReal(char* field, std::int32_t width, float value) {
+    std::memset(field, ' ', static_cast<std::size_t>(width));
+    PutFreeReal(field, width, value);
+}
+
+// ---- Whole fields, the slow way ----
+
+[[gnu::noinline, gnu::cold]] void FormatFixedExact(char* field, std::int32_t width, std::int32_t decimals, float value) {
     if (!std::isfinite(value)) {
-        if (!RightJustify(field, width, NonFiniteWord(value))) FillOverflow(field, width);
+        PutNonFinite(field, width, value);
         return;
     }
     const bool minus = WritesMinus(value);
     RoundedDecimal x;
     RoundToDecimals(std::fabs(value), decimals, x);
     const std::int32_t intDigits = x.length > 0 && x.exponent > 0 ? x.exponent : 0;
-    // Only a field that would hold no digit at all gets a zero before the point.
     const bool zeroDigit = intDigits == 0 && decimals == 0;
     const std::int64_t needed = std::int64_t{minus} + intDigits + std::int64_t{zeroDigit} + 1 + decimals;
     if (needed > width) {
@@ -392,9 +744,9 @@ void FormatFixed(char* field, std::int32_t width, std::int32_t decimals, float v
     for (std::int32_t j = 0; j < decimals; ++j) *p++ = x.At(static_cast<std::int64_t>(x.exponent) + j);
 }
 
-void FormatExponent(char* field, std::int32_t width, std::int32_t decimals, float value) {
+[[gnu::noinline, gnu::cold]] void FormatExponentExact(char* field, std::int32_t width, std::int32_t decimals, float value) {
     if (!std::isfinite(value)) {
-        if (!RightJustify(field, width, NonFiniteWord(value))) FillOverflow(field, width);
+        PutNonFinite(field, width, value);
         return;
     }
     const bool minus = WritesMinus(value);
@@ -403,78 +755,53 @@ void FormatExponent(char* field, std::int32_t width, std::int32_t decimals, floa
         FillOverflow(field, width);
         return;
     }
+    RoundedDecimal x{};
+    if (value != 0.0f) RoundToSignificant(std::fabs(value), decimals, x);
     char* p = field;
     const std::size_t blanks = static_cast<std::size_t>(width - needed);
     std::memset(p, ' ', blanks);
     p += blanks;
     if (minus) *p++ = '-';
     *p++ = '.';
-    std::uint64_t q = 0;
-    std::int32_t exponent = 0;
-    if (value == 0.0f || (decimals <= MaxIntegerDigits && SignificantShortcut(std::fabs(value), decimals, q, exponent))) {
-        PutDigits(p, decimals, q);
-    } else {
-        RoundedDecimal x;
-        RoundToSignificant(std::fabs(value), decimals, x);
-        exponent = x.exponent;
-        for (std::int32_t i = 0; i < decimals; ++i) p[i] = x.At(i);
-    }
-    if (!PutExponent(p + decimals, exponent)) FillOverflow(field, width);
+    for (std::int32_t i = 0; i < decimals; ++i) p[i] = x.At(i);
+    if (!PutExponentPart(p + decimals, x.exponent)) FillOverflow(field, width);
 }
 
-void FormatFreeReal(char* field, std::int32_t width, float value) {
+[[gnu::noinline, gnu::cold]] void FormatFreeRealExact(char* field, std::int32_t width, float value) {
     if (!std::isfinite(value)) {
-        if (!RightJustify(field, width, NonFiniteWord(value))) FillOverflow(field, width);
+        PutNonFinite(field, width, value);
         return;
     }
     const bool minus = WritesMinus(value);
-    // value = 0.ddddddd x 10^exponent, the digits rounded to seven.
-    char digit[FreeSignificantDigits];
-    std::int32_t exponent = 0;
-    std::uint64_t q = 0;
-    if (value == 0.0f || SignificantShortcut(std::fabs(value), FreeSignificantDigits, q, exponent)) {
-        PutDigits(digit, FreeSignificantDigits, q);
-    } else {
-        RoundedDecimal x;
-        RoundToSignificant(std::fabs(value), FreeSignificantDigits, x);
-        exponent = x.exponent;
-        for (std::int32_t i = 0; i < FreeSignificantDigits; ++i) digit[i] = x.At(i);
-    }
+    RoundedDecimal x{};
+    if (value != 0.0f) RoundToSignificant(std::fabs(value), FreeSignificantDigits, x);
+    const std::int32_t exponent = x.exponent;
     const bool fixed = value != 0.0f && exponent >= 1 && exponent <= FreeSignificantDigits;
     const std::int32_t shown = value != 0.0f ? exponent - 1 : 0;
     const std::int32_t a = shown < 0 ? -shown : shown;
     const std::int32_t length = std::int32_t{minus} + (fixed ? exponent + 7 : (a > 99 ? 13 : 12));
 
-    // The text goes right-justified into a blank line of 32, then into the field.
-    constexpr std::int32_t Line = 32;
-    char line[Line];
-    std::memset(line, ' ', Line);
-    char* p = line + (Line - length);
+    char text[16];
+    char* p = text;
     if (minus) *p++ = '-';
     if (fixed) {
         // Fixed form: 6 decimals, digits past the seventh significant one written as 0.
         std::int32_t i = 0;
-        for (; i < exponent; ++i) *p++ = digit[i];
+        for (; i < exponent; ++i) *p++ = x.At(i);
         *p++ = '.';
-        for (; i < FreeSignificantDigits; ++i) *p++ = digit[i];
+        for (; i < FreeSignificantDigits; ++i) *p++ = x.At(i);
         for (std::int32_t z = 1; z < exponent; ++z) *p++ = '0';
     } else {
-        *p++ = digit[0];
+        *p++ = x.At(0);
         *p++ = '.';
-        for (std::int32_t i = 1; i < FreeSignificantDigits; ++i) *p++ = digit[i];
+        for (std::int32_t i = 1; i < FreeSignificantDigits; ++i) *p++ = x.At(i);
         *p++ = 'E';
         *p++ = shown < 0 ? '-' : '+';
         if (a > 99) *p++ = static_cast<char>('0' + a / 100);
         *p++ = static_cast<char>('0' + a / 10 % 10);
         *p++ = static_cast<char>('0' + a % 10);
     }
-    if (width == FreeRealWidth + 1) {
-        std::memcpy(field, line + (Line - FreeRealWidth - 1), FreeRealWidth + 1);
-    } else if (width == FreeRealWidth) {
-        std::memcpy(field, line + (Line - FreeRealWidth), FreeRealWidth);
-    } else if (!RightJustify(field, width, {line + (Line - length), static_cast<std::size_t>(length)})) {
-        FillOverflow(field, width);
-    }
+    if (!RightJustify(field, width, {text, static_cast<std::size_t>(length)})) FillOverflow(field, width);
 }
 
 }  // namespace tc::records_detail

@@ -1,6 +1,7 @@
 #pragma once
-// Number fields of output records. Each routine fills field[0, width) completely: the value
-// right-justified, or the field filled with asterisks when the value does not fit.
+// Number fields of output records. Each Format routine fills field[0, width) completely: the value
+// right-justified, or the field filled with asterisks when the value does not fit. Each Put routine
+// does the same in a field that holds blanks already, and writes only the value's characters.
 
 #include <cstdint>
 
@@ -15,6 +16,24 @@ void FormatExponent(char* field, std::int32_t width, std::int32_t decimals, floa
 // A free-form real: 7 significant digits, fixed form from 1 up to 10 000 000, exponent form
 // otherwise. The field is 15 columns or more.
 void FormatFreeReal(char* field, std::int32_t width, float value);
+
+void PutInteger(char* field, std::int32_t width, std::int32_t value);
+void PutFixed(char* field, std::int32_t width, std::int32_t decimals, float value);
+void PutExponent(char* field, std::int32_t width, std::int32_t decimals, float value);
+void PutFreeReal(char* field, std::int32_t width, float value);
+
+// The Put routine of F or E fields with the given decimals; the common decimals have routines of
+// their own, made for them.
+using RealFieldRoutine = void (*)(char* field, std::int32_t width, std::int32_t decimals, float value);
+RealFieldRoutine FixedRoutine(std::int32_t decimals);
+RealFieldRoutine ExponentRoutine(std::int32_t decimals);
+
+// The same fields rounded from the value's whole decimal expansion, digit by digit: slow, taken
+// when the integer arithmetic of the routines above would not hold the value, and the reference
+// they are tested against.
+void FormatFixedExact(char* field, std::int32_t width, std::int32_t decimals, float value);
+void FormatExponentExact(char* field, std::int32_t width, std::int32_t decimals, float value);
+void FormatFreeRealExact(char* field, std::int32_t width, float value);
 
 // Free-form field widths; every numeric field after the first of a record is one column wider.
 inline constexpr std::int32_t FreeIntegerWidth = 11;

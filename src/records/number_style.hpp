@@ -25,6 +25,8 @@ inline bool RoundsUp(Unsigned remainder, Unsigned unit) {
     return remainder >= unit - remainder;
 }
 inline bool RoundsUp(char firstDroppedDigit) { return firstDroppedDigit >= '5'; }
+// The dropped part is the low `dropped` bits (1 to 63) of a binary integer.
+inline bool RoundsUpAtBit(std::uint64_t value, std::int32_t dropped) { return ((value >> (dropped - 1)) & 1u) != 0; }
 
 // A value below zero keeps its minus sign even when it rounds to zero; negative zero is zero and
 // is written without a sign.
