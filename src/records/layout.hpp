@@ -9,6 +9,10 @@
 
 namespace tc {
 
+namespace records_detail {
+struct WritePlan;
+}
+
 struct FieldDescriptor {
     enum Kind : std::uint8_t {
         I,        // Iw: integer
@@ -38,6 +42,7 @@ struct Layout {
     bool dataAfterReversion = false;           // a data descriptor lies at or after reversion
     bool hasData = false;                      // the layout holds any I, F, E or A descriptor
     std::shared_ptr<const std::string> literalStore;  // unescaped literal texts, back to back
+    std::shared_ptr<const records_detail::WritePlan> writePlan;  // null: written item by item
 };
 
 // Parses a layout text such as "(1X,I5,5(4X,E10.3))". The layout ends at the parenthesis that

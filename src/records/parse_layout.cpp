@@ -6,6 +6,7 @@
 
 #include "records/layout.hpp"
 #include "records/run_error.hpp"
+#include "records/write_plan.hpp"
 
 namespace tc {
 namespace {
@@ -51,6 +52,7 @@ public:
                 if (static_cast<std::int32_t>(i) >= layout.reversion) layout.dataAfterReversion = true;
             }
         }
+        layout.writePlan = records_detail::PlanWriting(layout);
         return layout;
     }
 

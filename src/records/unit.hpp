@@ -2,9 +2,12 @@
 // Units: small integers that name the open files of a run.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "records/number_style.hpp"
 
 namespace tc {
 
@@ -53,6 +56,13 @@ public:
     }
     void Commit(std::size_t n) { end_ += n; }
     void EndOutputRecord();
+    // Ends a record built whole in room from Reserve: its first n characters, then the line end
+    // put after them (the room must hold n + 2).
+    void CommitRecord(std::size_t n) {
+        std::memcpy(buffer_.get() + end_ + n, records_detail::LineEnd.data(), records_detail::LineEnd.size());
+        end_ += n + records_detail::LineEnd.size();
+        ++records_;
+    }
 
     // "unit 20 (./jobs/wall1/wall1.dat), read of record 7": the head of an error message.
     std::string Place(std::string_view operation, std::int64_t record) const;

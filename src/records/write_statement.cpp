@@ -4,6 +4,7 @@
 #include "records/number_format.hpp"
 #include "records/records.hpp"
 #include "records/statement_support.hpp"
+#include "records/write_plan.hpp"
 
 namespace tc::records_detail {
 namespace {
@@ -59,10 +60,98 @@ void PutField(Unit& unit, const Layout& layout, const FieldDescriptor& field, co
     unit.Commit(static_cast<std::size_t>(w));
 }
 
+// Puts the value into the planned field; false when the value's kind does not suit the field.
+inline bool PutPlanned(char* line, const PlannedField& field, const Slot& slot, std::int32_t index) {
+    char* at = line + field.column;
+    switch (field.kind) {
+        case FieldDescriptor::I:
+            if (slot.kind != Slot::Int) return false;
+            PutInteger(at, field.width, static_cast<const std::int32_t*>(slot.where)[index]);
+            return true;
+        case FieldDescriptor::F:
+        case FieldDescriptor::E:
+            if (slot.kind != Slot::Real) return false;
+            field.real(at, field.width, field.decimals, static_cast<const float*>(slot.where)[index]);
+            return true;
+        case FieldDescriptor::A:
+            if (slot.kind == Slot::Char) {
+                at[field.width - 1] = static_cast<const char*>(slot.where)[index];
+                return true;
+            }
+            if (slot.kind == Slot::Chars) {
+                // A text longer than the field gives its leftmost w characters; a shorter one is
+                // right-justified.
+                const auto length = static_cast<std::size_t>(slot.length);
+                const auto width = static_cast<std::size_t>(field.width);
+                if (length >= width) {
+                    std::memcpy(at, slot.where, width);
+                } else {
+                    std::memcpy(at + (width - length), slot.where, length);
+                }
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+// Writes the statement record by record from the layout's plan: the record's image is copied
+// into the unit's buffer and the fields are put over it.
+void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const Slot* slots, std::int32_t count) {
+    const Slot* slot = slots;
+    const Slot* const slotsEnd = slots + count;
+    std::int32_t index = 0;
+    while (slot != slotsEnd && slot->count <= 0) ++slot;
+    const PlannedRecord* record = plan.records.data();
+    for (;;) {
+        const std::size_t room = ImageSize(*record);
+        char* line = unit.Reserve(room);
+        const char* image = plan.images.data() + record->image;
+        for (std::size_t at = 0; at < room; at += ImageBlock) std::memcpy(line + at, image + at, ImageBlock);
+        const PlannedField* field = plan.fields.data() + record->firstField;
+        const PlannedField* const last = field + record->fieldCount;
+        for (; field != last; ++field) {
+            if (slot == slotsEnd) {
+                unit.CommitRecord(static_cast<std::size_t>(field->column));
+                return;
+            }
+            if (!PutPlanned(line, *field, *slot, index)) [[unlikely]] {
+                unit.Commit(static_cast<std::size_t>(field->column));
+                Mismatch(unit, layout, layout.descriptors[static_cast<std::size_t>(field->descriptor)], *slot);
+            }
+            if (++index >= slot->count) {
+                index = 0;
+                ++slot;
+                while (slot != slotsEnd && slot->count <= 0) ++slot;
+            }
+        }
+        const auto length = static_cast<std::size_t>(record->length);
+        if (record->next < 0 && slot != slotsEnd) {
+            // Values remain at the layout's end: a new record from the point of reversion.
+            if (!layout.dataAfterReversion) {
+                unit.Commit(length);
+                throw RunError(unit.Place("write", unit.records() + 1) + ": the layout has no field for the values left" +
+                               LayoutTail(layout));
+            }
+            unit.CommitRecord(length);
+            record = plan.records.data() + plan.reversionRecord;
+            continue;
+        }
+        unit.CommitRecord(length);
+        if (record->next < 0) return;
+        record = plan.records.data() + record->next;
+    }
+}
+
 }  // namespace
 
 void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
     unit.BeginWriting();
+    if (layout.writePlan != nullptr) {
+        WritePlanned(unit, layout, *layout.writePlan, slots, count);
+        return;
+    }
     ValueCursor value(slots, count);
     const FieldDescriptor* items = layout.descriptors.data();
     const auto itemCount = static_cast<std::int32_t>(layout.descriptors.size());
