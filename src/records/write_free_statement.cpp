@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "records/number_format.hpp"
+#include "records/number_style.hpp"
 #include "records/records.hpp"
 #include "records/statement_support.hpp"
 
@@ -11,20 +12,26 @@ namespace {
 
 constexpr std::int32_t MaxFreeColumns = 79;  // the leading blank included
 
+// Each record is built in the unit's buffer over this much room filled with blanks beforehand:
+// the longest record and its line end, in whole blocks of Blanks.
+constexpr char Blanks[] = "                                ";
+constexpr std::size_t BlankBlock = sizeof Blanks - 1;
+constexpr std::size_t RecordRoom = (MaxFreeColumns + LineEnd.size() + BlankBlock - 1) / BlankBlock * BlankBlock;
+
 class FreeWriter {
 public:
     explicit FreeWriter(Unit& unit) : unit_(unit) { StartRecord(); }
 
     void Integer(std::int32_t value) {
         const std::int32_t width = Numeric(FreeIntegerWidth);
-        FormatInteger(unit_.Reserve(static_cast<std::size_t>(width)), width, value);
-        Put(width);
+        PutInteger(line_ + columns_, width, value);
+        columns_ += width;
     }
 
     void Real(float value) {
         const std::int32_t width = Numeric(FreeRealWidth);
-        FormatFreeReal(unit_.Reserve(static_cast<std::size_t>(width)), width, value);
-        Put(width);
+        PutFreeReal(line_ + columns_, width, value);
+        columns_ += width;
     }
 
     // A text goes as it is; what does not fit continues on the next record.
@@ -33,28 +40,25 @@ public:
             if (columns_ == MaxFreeColumns) NewRecord();
             const std::size_t room = static_cast<std::size_t>(MaxFreeColumns - columns_);
             const std::size_t n = length < room ? length : room;
-            std::memcpy(unit_.Reserve(n), text, n);
-            Put(static_cast<std::int32_t>(n));
+            std::memcpy(line_ + columns_, text, n);
+            columns_ += static_cast<std::int32_t>(n);
             text += n;
             length -= n;
         }
     }
 
-    void Finish() { unit_.EndOutputRecord(); }
+    void Finish() { unit_.CommitRecord(static_cast<std::size_t>(columns_)); }
 
 private:
+    // A record begins with one blank.
     void StartRecord() {
-        *unit_.Reserve(1) = ' ';
-        unit_.Commit(1);
+        line_ = unit_.Reserve(RecordRoom);
+        for (std::size_t at = 0; at < RecordRoom; at += BlankBlock) std::memcpy(line_ + at, Blanks, BlankBlock);
         columns_ = 1;
     }
     void NewRecord() {
-        unit_.EndOutputRecord();
+        Finish();
         StartRecord();
-    }
-    void Put(std::int32_t n) {
-        unit_.Commit(static_cast<std::size_t>(n));
-        columns_ += n;
     }
 
     // The width of the next numeric field: one more than its base after the first of the
@@ -69,6 +73,7 @@ private:
     }
 
     Unit& unit_;
+    char* line_ = nullptr;  // the record being built, in the unit's buffer
     std::int32_t columns_ = 0;
     bool firstNumeric_ = true;
 };

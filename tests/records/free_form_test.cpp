@@ -1,6 +1,7 @@
 // Free-form records: field widths, the 7-digit real forms, continuation lines, ReadFree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "records/number_format.hpp"
@@ -95,6 +96,36 @@ TEST_F(FreeFormTest, FirstNumberAfterALongTextStartsANewRecord) {
     const float x = 2.0f;
     WriteFree(Out(), text, n, x);
     EXPECT_EQ(Written(), " " + text + "\r\n           5        2.000000\r\n");
+}
+
+TEST_F(FreeFormTest, RecordOfExactlySeventyNineColumns) {
+    const std::int32_t n = 4;
+    WriteFree(Out(), n, n, n, n, n, n, "1234567", n);
+    const std::string field12 = "           4";
+    EXPECT_EQ(Written(), "           4" + field12 + field12 + field12 + field12 + field12 + "1234567\r\n" +
+                             "           4\r\n");
+}
+
+TEST_F(FreeFormTest, ManyRecordsPassTheUnitsBuffer) {
+    // Records are built in the unit's buffer; the ones that meet its end go to a fresh buffer.
+    Table<float, 5> v;
+    std::string expected;
+    for (std::int32_t r = 0; r < 3000; ++r) {
+        for (std::int32_t i = 1; i <= 5; ++i) v(i) = static_cast<float>(r % 10 + i);
+        WriteFree(Out(), r, Entries(v, 1, 5));
+        std::string line = std::to_string(r);
+        line = " " + std::string(11 - line.size(), ' ') + line;
+        for (std::int32_t i = 1; i <= 5; ++i) {
+            // The fifth field starts a new record, its leading blank standing for the wider field.
+            if (i == 5) line += "\r\n ";
+            const std::string value = std::to_string(r % 10 + i) + ".000000";
+            line += std::string((i == 5 ? 15 : 16) - value.size(), ' ') + value;
+        }
+        expected += line + "\r\n";
+    }
+    const std::string written = Written();
+    ASSERT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected) << "first difference at byte " << std::mismatch(written.begin(), written.end(), expected.begin()).first - written.begin();
 }
 
 TEST_F(FreeFormTest, EmptyStatementWritesALeadingBlank) {
