@@ -8,28 +8,29 @@
 namespace tc::records_detail {
 namespace {
 
+// Whether the n characters at a and b are the same; layouts are short, so word by word inline.
+bool SameText(const char* a, const char* b, std::size_t n) {
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    if (n < sizeof x) return std::memcmp(a, b, n) == 0;
+    for (std::size_t i = 0; i + sizeof x < n; i += sizeof x) {
+        std::memcpy(&x, a + i, sizeof x);
+        std::memcpy(&y, b + i, sizeof y);
+        if (x != y) return false;
+    }
+    std::memcpy(&x, a + n - sizeof x, sizeof x);
+    std::memcpy(&y, b + n - sizeof y, sizeof y);
+    return x == y;
+}
+
 // An open-addressing table keyed by the literal's address and length; each thread keeps its own.
 class LayoutCache {
 public:
     const Layout& Find(const char* text, std::size_t length) {
-        if (slots_.empty()) slots_.resize(64);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = Hash(text) & mask;; at = (at + 1) & mask) {
-            Entry& e = slots_[at];
-            if (e.layout == nullptr) break;
-            if (e.text == text && e.length == length) {
-                // A char array that is not a literal may have changed since it was parsed.
-                if (std::memcmp(e.copy, text, length) == 0) return *e.layout;
-                e.layout = Parse(text, length, e.copy);
-                return *e.layout;
-            }
-        }
-        const char* copy = nullptr;
-        const Layout* layout = Parse(text, length, copy);
-        if (2 * (used_ + 1) > slots_.size()) Grow();
-        Insert({text, length, copy, layout});
-        ++used_;
-        return *layout;
+        // A loop writes with one layout many times over: the last one found is tried first.
+        if (text == last_.text && length == last_.length && SameText(last_.copy, text, length)) return *last_.layout;
+        last_ = Search(text, length);
+        return *last_.layout;
     }
 
 private:
@@ -39,6 +40,27 @@ private:
         const char* copy = nullptr;  // the text as it was parsed
         const Layout* layout = nullptr;
     };
+
+    Entry Search(const char* text, std::size_t length) {
+        if (slots_.empty()) slots_.resize(64);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = Hash(text) & mask;; at = (at + 1) & mask) {
+            Entry& e = slots_[at];
+            if (e.layout == nullptr) break;
+            if (e.text == text && e.length == length) {
+                // A char array that is not a literal may have changed since it was parsed.
+                if (!SameText(e.copy, text, length)) e.layout = Parse(text, length, e.copy);
+                return e;
+            }
+        }
+        const char* copy = nullptr;
+        const Layout* layout = Parse(text, length, copy);
+        if (2 * (used_ + 1) > slots_.size()) Grow();
+        const Entry entry{text, length, copy, layout};
+        Insert(entry);
+        ++used_;
+        return entry;
+    }
 
     // Parses the text and keeps the layout and a copy of the text for the table's lifetime.
     const Layout* Parse(const char* text, std::size_t length, const char*& copy) {
@@ -77,6 +99,7 @@ private:
     };
     std::vector<Owned> owned_;
     std::size_t used_ = 0;
+    Entry last_;
 };
 
 }  // namespace

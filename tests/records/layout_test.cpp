@@ -131,6 +131,18 @@ TEST(CachedLayout, ArrayRewrittenInPlaceIsParsedAgain) {
     EXPECT_EQ(records_detail::CachedLayout(text, 4).descriptors[0].width, 7);
 }
 
+TEST(CachedLayout, RewriteSeenAtEveryPlaceOfALongerArray) {
+    // The layout used last is checked first, a word at a time: a change anywhere counts.
+    char text[] = "(I1,I2,I3,I4,I5,I6)";
+    for (std::size_t field = 0; field < 6; ++field) {
+        const std::size_t digit = 2 + 3 * field;
+        EXPECT_EQ(records_detail::CachedLayout(text, sizeof text - 1).descriptors[field].width, std::int32_t(field + 1));
+        text[digit] = '9';
+        EXPECT_EQ(records_detail::CachedLayout(text, sizeof text - 1).descriptors[field].width, 9);
+        text[digit] = static_cast<char>('1' + field);
+    }
+}
+
 TEST(CachedLayout, ManyLayoutsStayDistinct) {
     // Enough entries to make the table grow several times.
     static char texts[300][12];
