@@ -120,6 +120,7 @@ struct Decade {
     std::int32_t e;
     std::uint32_t m;
 };
+constexpr std::int32_t NoDecade = 1000;  // the entry of subnormal floats: no scale suits it
 constexpr auto Decades = [] {
     std::array<Decade, 256> table{};
     for (std::int32_t b = 1; b <= 254; ++b) {
@@ -151,6 +152,7 @@ constexpr auto Decades = [] {
         }
         table[static_cast<std::size_t>(b)] = {e, m};
     }
+    table[0] = {NoDecade, std::uint32_t{1} << 24};
     return table;
 }();
 
@@ -213,44 +215,30 @@ struct Rounded {
     return {0, 0, false};
 }
 
-// The same for Digits known when compiled: a normal float whose decade the table gets right and
-// whose scaled value fits 64 bits takes the short road, any other value SignificantAnyway.
+// The same for Digits known when compiled, for a normal float whose decade the table gets right
+// and that is scaled up (below 10^Digits) within 64 bits; found is false for any other value.
 template <std::int32_t Digits>
 [[gnu::always_inline]] inline Rounded Significant(std::uint32_t bits) {
     constexpr std::uint64_t Low = Pow10[Digits - 1];
     constexpr std::uint64_t High = Pow10[Digits];
     const std::uint32_t biased = bits >> 23;
-    if (biased != 0) [[likely]] {
-        const std::uint64_t m = (bits & 0x7fffffu) | 0x800000u;
-        const Decade& decade = Decades[biased];
-        const std::int32_t e = decade.e + (m >= decade.m ? 1 : 0);
-        const std::int32_t s = Digits - e;
-        const std::int32_t k = static_cast<std::int32_t>(biased) - 150;
-        std::uint64_t floorPart = 0;
-        bool up = false;
-        bool scaled = false;
-        if (s >= 0 && s <= MaxNarrowScale) {
-            const std::uint64_t p = m * Pow5[static_cast<std::size_t>(s)];
-            const std::int32_t drop = -(k + s);
-            if (drop > 0 && drop < 64) {
-                floorPart = p >> drop;
-                up = RoundsUpAtBit(p, drop);
-                scaled = true;
-            }
-        } else if (s < 0 && s >= -MaxDivisorScale && k <= MaxShiftedUp && k > -64) {
-            const std::uint64_t whole = k >= 0 ? m << k : m >> -k;
-            const std::uint64_t unit = Pow10[static_cast<std::size_t>(-s)];
-            floorPart = whole / unit;
-            up = RoundsUp(whole - floorPart * unit, unit);
-            scaled = true;
-        }
-        if (scaled && floorPart >= Low && floorPart < High) [[likely]] {
-            const std::uint64_t q = floorPart + (up ? 1u : 0u);
-            if (q == High) return {Low, e + 1, true};
-            return {q, e, true};
+    const std::uint64_t m = (bits & 0x7fffffu) | 0x800000u;
+    const Decade& decade = Decades[biased];  // a subnormal float's entry sends it away below
+    const std::int32_t e = decade.e + (m >= decade.m ? 1 : 0);
+    const std::int32_t s = Digits - e;
+    const std::int32_t drop = 150 - static_cast<std::int32_t>(biased) - s;  // m * 5^s is shifted down by drop
+    if (static_cast<std::uint32_t>(s) <= MaxNarrowScale && static_cast<std::uint32_t>(drop - 1) < 63) [[likely]] {
+        const std::uint64_t p = m * Pow5[static_cast<std::size_t>(s)];
+        const std::uint64_t floorPart = p >> drop;
+        if (floorPart - Low < High - Low) [[likely]] {
+            // A carry into a new leading digit raises the exponent; worked out in arithmetic, as
+            // rounding up or not is a coin toss that a branch would often guess wrong.
+            const std::uint64_t q = floorPart + std::uint64_t{RoundsUpAtBit(p, drop)};
+            const std::uint64_t carry = q / High;  // 1 when q reached High, else 0
+            return {q - carry * (High - Low), e + static_cast<std::int32_t>(carry), true};
         }
     }
-    return SignificantAnyway(bits, Digits);
+    return {0, 0, false};
 }
 
 // ---- Characters ----
@@ -332,23 +320,30 @@ inline bool PutExponentPart(char* p, std::int32_t exponent) {
     return false;
 }
 
-// "E+dd" and "E-dd" for the exponents -99 to 99, four characters each: every normal or
-// subnormal float's decimal exponent lies well inside.
+// Characters put as one word: the first character in the lowest byte.
+inline void PutWord(char* p, std::uint64_t word, std::size_t count) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &word, count);
+    } else {
+        for (std::size_t i = 0; i < count; ++i) p[i] = static_cast<char>(word >> (8 * i));
+    }
+}
+
+// "E+dd" and "E-dd" for the exponents -99 to 99 as words (the first character in the lowest
+// byte): every normal or subnormal float's decimal exponent lies well inside.
 constexpr std::int32_t ExponentTextLimit = 99;
-constexpr auto ExponentText = [] {
-    std::array<char, 4 * (2 * ExponentTextLimit + 1)> table{};
+constexpr auto ExponentWords = [] {
+    std::array<std::uint32_t, 2 * ExponentTextLimit + 1> table{};
     for (std::int32_t e = -ExponentTextLimit; e <= ExponentTextLimit; ++e) {
         const std::int32_t a = e < 0 ? -e : e;
-        char* p = table.data() + 4 * (e + ExponentTextLimit);
-        p[0] = 'E';
-        p[1] = e < 0 ? '-' : '+';
-        p[2] = static_cast<char>('0' + a / 10);
-        p[3] = static_cast<char>('0' + a % 10);
+        table[static_cast<std::size_t>(e + ExponentTextLimit)] =
+            std::uint32_t{'E'} | std::uint32_t(e < 0 ? '-' : '+') << 8 | std::uint32_t('0' + a / 10) << 16 |
+            std::uint32_t('0' + a % 10) << 24;
     }
     return table;
 }();
-inline void PutExponentText(char* p, std::int32_t exponent) {
-    std::memcpy(p, ExponentText.data() + 4 * (exponent + ExponentTextLimit), 4);
+inline std::uint32_t ExponentWord(std::int32_t exponent) {
+    return ExponentWords[static_cast<std::size_t>(exponent + ExponentTextLimit)];
 }
 
 // ".000" to ".999": the point and three digits of an E field with d = 3, four characters each.
@@ -466,10 +461,44 @@ inline char* PutWholeBackwards(char* p, std::uint64_t q) {
 // (24 bits times 5^d stays within 53 bits).
 constexpr double Pow10Double[] = {1e0, 1e1, 1e2, 1e3};
 constexpr double FloorLimit = 9.0e18;  // below 2^63
+constexpr std::uint32_t OneBits = 0x3f800000u;  // 1.0f
+
+void PutFixedAny(char* field, std::int32_t width, std::int32_t decimals, float value);
+void PutExponentAny(char* field, std::int32_t width, std::int32_t decimals, float value);
+
+
+// The eight digits of x (below 10^8) as a word, worked out in lanes of one register: 4-digit
+// halves in 32-bit lanes, 2-digit quarters in 16-bit lanes, then single digits in bytes.
+inline std::uint64_t EightDigitsWord(std::uint32_t x) {
+    const std::uint32_t high = x / 10000;
+    std::uint64_t v = high | static_cast<std::uint64_t>(x - high * 10000) << 32;
+    const std::uint64_t hundreds = ((v * 10486) >> 20) & 0x0000007f0000007full;  // lane / 100
+    v = hundreds | (v - hundreds * 100) << 16;
+    const std::uint64_t tens = ((v * 103) >> 10) & 0x000f000f000f000full;  // lane / 10
+    v = tens | (v - tens * 10) << 8;
+    return v + 0x3030303030303030ull;
+}
+
+// The three columns before the point of an F field with decimals and its point, for a whole part
+// below 100: the digits right-justified and the minus sign, if any, before them.
+constexpr auto SignedWhole = [] {
+    std::array<char, 2 * 100 * 4> table{};
+    for (std::int32_t minus = 0; minus < 2; ++minus) {
+        for (std::int32_t w = 0; w < 100; ++w) {
+            char* p = table.data() + 4 * (100 * minus + w);
+            const char sign = minus != 0 ? '-' : ' ';
+            p[0] = w >= 10 ? sign : ' ';
+            p[1] = w >= 10 ? static_cast<char>('0' + w / 10) : (w >= 1 ? sign : ' ');
+            p[2] = w >= 1 ? static_cast<char>('0' + w % 10) : sign;
+            p[3] = '.';
+        }
+    }
+    return table;
+}();
 
 // Fw.d with d known when compiled (the common d of the program's layouts).
 template <std::int32_t Decimals>
-void PutFixedOf(char* field, std::int32_t width, std::int32_t /*decimals*/, float value) {
+[[gnu::always_inline]] inline void PutFixedOf(char* field, std::int32_t width, std::int32_t /*decimals*/, float value) {
     const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
     if (bits >= 0x7f800000u) [[unlikely]] {
         PutNonFinite(field, width, value);
@@ -485,29 +514,40 @@ void PutFixedOf(char* field, std::int32_t width, std::int32_t /*decimals*/, floa
     const std::uint64_t n = floorPart + (RoundsUp(scaled - static_cast<double>(floorPart)) ? 1u : 0u);
     constexpr std::uint64_t Unit = Pow10[Decimals];
     const std::uint64_t whole = n / Unit;
+    const auto fraction = static_cast<std::uint32_t>(n - whole * Unit);
     const bool minus = WritesMinus(value);
-    // Columns left for the whole part; only a field that would hold no digit at all gets a zero
-    // before the point.
-    const std::int32_t room = width - Decimals - 1 - std::int32_t{minus};
-    if (room < (Decimals == 0 ? 1 : 0) || (room < 20 && whole >= Pow10[static_cast<std::size_t>(room)])) [[unlikely]] {
-        FillOverflow(field, width);
-        return;
-    }
     char* point = field + (width - Decimals - 1);
-    PutDigits(point + 1, Decimals, n - whole * Unit);
-    *point = '.';
-    char* p = point;
-    if (whole != 0) {
-        p = whole <= UINT32_MAX ? PutWholeBackwards(point, static_cast<std::uint32_t>(whole)) : PutWholeBackwards(point, whole);
-    } else if (Decimals == 0) {
-        *--p = '0';
+    if (Decimals > 0 && whole < 100 && width - Decimals - 1 >= 3) [[likely]] {
+        // Sign, whole digits and point in one store; the field is wide enough for any of them.
+        std::memcpy(point - 3, SignedWhole.data() + 4 * (100 * std::int32_t{minus} + static_cast<std::int32_t>(whole)), 4);
+    } else {
+        // Columns left for the whole part; only a field that would hold no digit at all gets a
+        // zero before the point.
+        const std::int32_t room = width - Decimals - 1 - std::int32_t{minus};
+        if (room < (Decimals == 0 ? 1 : 0) || (room < 20 && whole >= Pow10[static_cast<std::size_t>(room)])) [[unlikely]] {
+            FillOverflow(field, width);
+            return;
+        }
+        *point = '.';
+        char* p = point;
+        if (whole != 0) {
+            p = whole <= UINT32_MAX ? PutWholeBackwards(point, static_cast<std::uint32_t>(whole))
+                                    : PutWholeBackwards(point, whole);
+        } else if (Decimals == 0) {
+            *--p = '0';
+        }
+        if (minus) p[-1] = '-';
     }
-    if (minus) p[-1] = '-';
+    if constexpr (Decimals == 3) {
+        std::memcpy(point, PointAndThreeDigits.data() + 4 * fraction, 4);
+    } else {
+        PutDigits(point + 1, Decimals, fraction);
+    }
 }
 
 // Ew.d with d known when compiled; the layouts hold only d = 3 and d = 5.
 template <std::int32_t Decimals>
-void PutExponentOf(char* field, std::int32_t width, std::int32_t /*decimals*/, float value) {
+[[gnu::always_inline]] inline void PutExponentOf(char* field, std::int32_t width, std::int32_t /*decimals*/, float value) {
     const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
     if (bits >= 0x7f800000u) [[unlikely]] {
         PutNonFinite(field, width, value);
@@ -518,27 +558,28 @@ void PutExponentOf(char* field, std::int32_t width, std::int32_t /*decimals*/, f
         FillOverflow(field, width);
         return;
     }
-    Rounded r{0, 0, true};
-    if (bits != 0) r = Significant<Decimals>(bits);
+    // Zero takes the road of 1.0 and keeps none of its digits, so that nothing waits on a branch.
+    const std::uint32_t keep = 0u - std::uint32_t{bits != 0};  // all ones, or none for zero
+    const Rounded r = Significant<Decimals>(bits | (OneBits & ~keep));
     if (!r.found) [[unlikely]] {
-        FormatExponentExact(field, width, Decimals, value);
+        PutExponentAny(field, width, Decimals, value);
         return;
     }
-    const std::uint64_t q = r.q;
-    const std::int32_t exponent = r.e;
+    const std::uint64_t q = r.q & keep;
     char* p = field + (width - Decimals - 5);
-    if (minus) p[-1] = '-';
     if constexpr (Decimals == 3) {
         std::memcpy(p, PointAndThreeDigits.data() + 4 * q, 4);
     } else {
         p[0] = '.';
         PutDigits(p + 1, Decimals, q);
     }
-    PutExponentText(p + 1 + Decimals, exponent);
+    PutWord(p + 1 + Decimals, ExponentWord(r.e & static_cast<std::int32_t>(keep)), 4);
+    // The minus sign before the point, or the point written again.
+    p[-std::int32_t{minus}] = minus ? '-' : '.';
 }
 
 // Fw.d for any d.
-void PutFixedAny(char* field, std::int32_t width, std::int32_t decimals, float value) {
+[[gnu::noinline]] void PutFixedAny(char* field, std::int32_t width, std::int32_t decimals, float value) {
     if (!std::isfinite(value)) {
         PutNonFinite(field, width, value);
         return;
@@ -575,7 +616,7 @@ void PutFixedAny(char* field, std::int32_t width, std::int32_t decimals, float v
 }
 
 // Ew.d for any d.
-void PutExponentAny(char* field, std::int32_t width, std::int32_t decimals, float value) {
+[[gnu::noinline]] void PutExponentAny(char* field, std::int32_t width, std::int32_t decimals, float value) {
     if (!std::isfinite(value)) {
         PutNonFinite(field, width, value);
         return;
@@ -604,7 +645,9 @@ void PutExponentAny(char* field, std::int32_t width, std::int32_t decimals, floa
 
 }  // namespace
 
-void PutInteger(char* field, std::int32_t width, std::int32_t value) {
+namespace {
+
+[[gnu::always_inline]] inline void PutIntegerOf(char* field, std::int32_t width, std::int32_t value) {
     const bool minus = value < 0;
     const std::uint32_t a = minus ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     const std::int32_t digits = a == 0 ? 1 : DigitCount(a);
@@ -616,39 +659,99 @@ void PutInteger(char* field, std::int32_t width, std::int32_t value) {
     if (minus) p[-1] = '-';
 }
 
-RealFieldRoutine FixedRoutine(std::int32_t decimals) {
+// The field routines of the write plans take the value's bits: an int32_t's, or a float's.
+void IntegerFromBits(char* field, std::int32_t width, std::int32_t /*decimals*/, std::uint32_t bits) {
+    PutIntegerOf(field, width, static_cast<std::int32_t>(bits));
+}
+
+template <void (*Put)(char*, std::int32_t, std::int32_t, float)>
+void RealFromBits(char* field, std::int32_t width, std::int32_t decimals, std::uint32_t bits) {
+    Put(field, width, decimals, std::bit_cast<float>(bits));
+}
+
+}  // namespace
+
+void PutInteger(char* field, std::int32_t width, std::int32_t value) { PutIntegerOf(field, width, value); }
+
+FieldRoutine IntegerRoutine() { return IntegerFromBits; }
+
+FieldRoutine FixedRoutine(std::int32_t decimals) {
     switch (decimals) {
         case 0:
-            return PutFixedOf<0>;
+            return RealFromBits<PutFixedOf<0>>;
         case 1:
-            return PutFixedOf<1>;
+            return RealFromBits<PutFixedOf<1>>;
         case 2:
-            return PutFixedOf<2>;
+            return RealFromBits<PutFixedOf<2>>;
         case 3:
-            return PutFixedOf<3>;
+            return RealFromBits<PutFixedOf<3>>;
         default:
-            return PutFixedAny;
+            return RealFromBits<PutFixedAny>;
     }
 }
 
-RealFieldRoutine ExponentRoutine(std::int32_t decimals) {
+FieldRoutine ExponentRoutine(std::int32_t decimals) {
     switch (decimals) {
         case 3:
-            return PutExponentOf<3>;
+            return RealFromBits<PutExponentOf<3>>;
         case 5:
-            return PutExponentOf<5>;
+            return RealFromBits<PutExponentOf<5>>;
         default:
-            return PutExponentAny;
+            return RealFromBits<PutExponentAny>;
     }
 }
 
 void PutFixed(char* field, std::int32_t width, std::int32_t decimals, float value) {
-    FixedRoutine(decimals)(field, width, decimals, value);
+    FixedRoutine(decimals)(field, width, decimals, std::bit_cast<std::uint32_t>(value));
 }
 
 void PutExponent(char* field, std::int32_t width, std::int32_t decimals, float value) {
-    ExponentRoutine(decimals)(field, width, decimals, value);
+    ExponentRoutine(decimals)(field, width, decimals, std::bit_cast<std::uint32_t>(value));
 }
+
+namespace {
+
+// A free-form real rounded to q (seven digits) and exponent, put right-justified in blank room
+// of FreeRealWidth or more that ends at end.
+inline void PutFreeDigits(char* end, bool minus, bool zero, std::uint32_t q, std::int32_t exponent) {
+    // The seven digits, the first in the lowest byte.
+    const std::uint64_t digits = EightDigitsWord(q) >> 8;
+    char* first = nullptr;  // the first character of the number
+    if (!zero && exponent >= 1 && exponent <= FreeSignificantDigits) {
+        // Fixed form: exponent whole digits, the point, 6 decimals, digits past the seventh
+        // significant one written as 0. The seven columns before the point take the whole
+        // digits right-justified, blanks before them.
+        char* point = end - 7;
+        const std::int32_t blanks = 8 * (FreeSignificantDigits - exponent);
+        const std::uint64_t blankMask = (std::uint64_t{1} << blanks) - 1;
+        const std::uint64_t whole = (digits << blanks | (0x2020202020202020ull & blankMask)) & 0x00ffffffffffffffull;
+        PutWord(point - 7, whole | std::uint64_t{'.'} << 56, 8);
+        PutWord(point + 1, digits >> (8 * exponent) | (0x3030303030303030ull & ~blankMask), 6);
+        first = point - exponent;
+    } else {
+        // Exponent form: one digit, the point, 6 digits, E and the exponent.
+        first = end - 12;
+        PutWord(first, (digits & 0xff) | std::uint64_t{'.'} << 8 | (digits >> 8) << 16, 8);
+        PutWord(end - 4, ExponentWord(zero ? 0 : exponent - 1), 4);
+    }
+    // The minus sign before the number, or its first digit written again.
+    first[-std::int32_t{minus}] = minus ? '-' : static_cast<char>(digits & 0xff);
+}
+
+// A free-form real that the short road does not take.
+[[gnu::noinline, gnu::cold]] void PutFreeRealAny(char* field, std::int32_t width, float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
+    if (width >= FreeRealWidth && bits != 0 && bits < 0x7f800000u) {
+        const Rounded r = SignificantAnyway(bits, FreeSignificantDigits);
+        if (r.found) {
+            PutFreeDigits(field + width, WritesMinus(value), false, static_cast<std::uint32_t>(r.q), r.e);
+            return;
+        }
+    }
+    FormatFreeRealExact(field, width, value);
+}
+
+}  // namespace
 
 void PutFreeReal(char* field, std::int32_t width, float value) {
     const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
@@ -656,42 +759,16 @@ void PutFreeReal(char* field, std::int32_t width, float value) {
         PutNonFinite(field, width, value);
         return;
     }
-    const bool minus = WritesMinus(value);
-    // value = 0.ddddddd x 10^exponent, the digits rounded to seven.
-    Rounded r{0, 0, true};
-    if (bits != 0) r = Significant<FreeSignificantDigits>(bits);
-    if (!r.found) [[unlikely]] {
-        FormatFreeRealExact(field, width, value);
+    // value = 0.ddddddd x 10^exponent, the digits rounded to seven; zero takes the road of 1.0
+    // and keeps none of its digits.
+    const bool zero = bits == 0;
+    const std::uint32_t keep = 0u - std::uint32_t{!zero};  // all ones, or none for zero
+    const Rounded r = Significant<FreeSignificantDigits>(bits | (OneBits & ~keep));
+    if (!r.found || width < FreeRealWidth) [[unlikely]] {
+        PutFreeRealAny(field, width, value);
         return;
     }
-    const std::uint64_t q = r.q;
-    const std::int32_t exponent = r.e;
-    const bool fixed = bits != 0 && exponent >= 1 && exponent <= FreeSignificantDigits;
-    const std::int32_t shown = bits != 0 ? exponent - 1 : 0;
-    const std::int32_t length = std::int32_t{minus} + (fixed ? exponent + 7 : 12);
-    if (length > width) [[unlikely]] {
-        FillOverflow(field, width);
-        return;
-    }
-    char* p = field + (width - length);
-    if (minus) *p++ = '-';
-    if (fixed) {
-        // Fixed form: 6 decimals, digits past the seventh significant one written as 0.
-        const auto digits = static_cast<std::uint32_t>(q);
-        const auto unit = static_cast<std::uint32_t>(Pow10[static_cast<std::size_t>(FreeSignificantDigits - exponent)]);
-        const std::uint32_t whole = digits / unit;
-        PutDigits(p, exponent, whole);
-        p[exponent] = '.';
-        PutDigits(p + exponent + 1, 6, (digits - whole * unit) * Pow10[static_cast<std::size_t>(exponent - 1)]);
-        return;
-    }
-    constexpr std::uint32_t LeadUnit = 1000000;
-    const auto digits = static_cast<std::uint32_t>(q);
-    const std::uint32_t lead = digits / LeadUnit;
-    p[0] = static_cast<char>('0' + lead);
-    p[1] = '.';
-    PutDigits(p + 2, FreeSignificantDigits - 1, digits - lead * LeadUnit);
-    PutExponentText(p + FreeSignificantDigits + 1, shown);
+    PutFreeDigits(field + width, WritesMinus(value), zero, static_cast<std::uint32_t>(r.q) & keep, r.e);
 }
 
 // ---- Whole fields ----

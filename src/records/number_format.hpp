@@ -22,11 +22,12 @@ void PutFixed(char* field, std::int32_t width, std::int32_t decimals, float valu
 void PutExponent(char* field, std::int32_t width, std::int32_t decimals, float value);
 void PutFreeReal(char* field, std::int32_t width, float value);
 
-// The Put routine of F or E fields with the given decimals; the common decimals have routines of
-// their own, made for them.
-using RealFieldRoutine = void (*)(char* field, std::int32_t width, std::int32_t decimals, float value);
-RealFieldRoutine FixedRoutine(std::int32_t decimals);
-RealFieldRoutine ExponentRoutine(std::int32_t decimals);
+// The Put routine of I, F or E fields, taking the bits of the value (an int32_t's or a float's);
+// the common decimals have routines of their own, made for them.
+using FieldRoutine = void (*)(char* field, std::int32_t width, std::int32_t decimals, std::uint32_t bits);
+FieldRoutine IntegerRoutine();
+FieldRoutine FixedRoutine(std::int32_t decimals);
+FieldRoutine ExponentRoutine(std::int32_t decimals);
 
 // The same fields rounded from the value's whole decimal expansion, digit by digit: slow, taken
 // when the integer arithmetic of the routines above would not hold the value, and the reference

@@ -60,41 +60,57 @@ void PutField(Unit& unit, const Layout& layout, const FieldDescriptor& field, co
     unit.Commit(static_cast<std::size_t>(w));
 }
 
-// Puts the value into the planned field; false when the value's kind does not suit the field.
-inline bool PutPlanned(char* line, const PlannedField& field, const Slot& slot, std::int32_t index) {
+// Puts a text or a single character into a planned A field; false when the value is neither.
+bool PutPlannedText(char* line, const PlannedField& field, const Slot& slot, std::int32_t index) {
+    if (field.kind != FieldDescriptor::A) return false;
     char* at = line + field.column;
-    switch (field.kind) {
-        case FieldDescriptor::I:
-            if (slot.kind != Slot::Int) return false;
-            PutInteger(at, field.width, static_cast<const std::int32_t*>(slot.where)[index]);
-            return true;
-        case FieldDescriptor::F:
-        case FieldDescriptor::E:
-            if (slot.kind != Slot::Real) return false;
-            field.real(at, field.width, field.decimals, static_cast<const float*>(slot.where)[index]);
-            return true;
-        case FieldDescriptor::A:
-            if (slot.kind == Slot::Char) {
-                at[field.width - 1] = static_cast<const char*>(slot.where)[index];
-                return true;
-            }
-            if (slot.kind == Slot::Chars) {
-                // A text longer than the field gives its leftmost w characters; a shorter one is
-                // right-justified.
-                const auto length = static_cast<std::size_t>(slot.length);
-                const auto width = static_cast<std::size_t>(field.width);
-                if (length >= width) {
-                    std::memcpy(at, slot.where, width);
-                } else {
-                    std::memcpy(at + (width - length), slot.where, length);
-                }
-                return true;
-            }
-            return false;
-        default:
-            return false;
+    if (slot.kind == Slot::Char) {
+        at[field.width - 1] = static_cast<const char*>(slot.where)[index];
+        return true;
     }
+    if (slot.kind == Slot::Chars) {
+        // A text longer than the field gives its leftmost w characters; a shorter one is
+        // right-justified.
+        const auto length = static_cast<std::size_t>(slot.length);
+        const auto width = static_cast<std::size_t>(field.width);
+        if (length >= width) {
+            std::memcpy(at, slot.where, width);
+        } else {
+            std::memcpy(at + (width - length), slot.where, length);
+        }
+        return true;
+    }
+    return false;
 }
+
+static_assert(sizeof(float) == sizeof(std::uint32_t) && sizeof(std::int32_t) == sizeof(std::uint32_t));
+
+// The text put lately in planned F and E fields: a column of a table often holds the same value
+// as in the row above, and copying its characters back costs less than working them out again. A
+// text depends only on the value's bits and the field's form, which together are the key, so a
+// place shared by two fields or a plan gone is no harm.
+struct FieldMemo {
+    std::uint64_t key = 0;  // the form above the value's bits; 0 for none, as no form is 0
+    char text[MemoMaxWidth];
+};
+thread_local FieldMemo memos[MemoSlots];
+
+std::uint64_t MemoKey(const PlannedField& field, std::uint32_t bits) { return std::uint64_t{field.form} << 32 | bits; }
+
+// Copies the characters of a field of MemoMinWidth to MemoMaxWidth columns.
+inline void CopyField(char* to, const char* from, std::int32_t width) {
+    static_assert(MemoMinWidth >= 8 && MemoMaxWidth <= 16);
+    std::memcpy(to, from, 8);
+    std::memcpy(to + width - 8, from + width - 8, 8);
+}
+
+// Fields of the record being built whose texts are to be remembered once it is done: read back
+// right away, their characters would wait on the stores that just wrote them.
+constexpr std::int32_t MaxRemembered = 16;
+struct ToRemember {
+    const PlannedField* field;
+    std::uint32_t bits;
+};
 
 // Writes the statement record by record from the layout's plan: the record's image is copied
 // into the unit's buffer and the fields are put over it.
@@ -103,6 +119,9 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
     const Slot* const slotsEnd = slots + count;
     std::int32_t index = 0;
     while (slot != slotsEnd && slot->count <= 0) ++slot;
+    FieldMemo* const memo = memos;
+    ToRemember toRemember[MaxRemembered];
+    std::int32_t remembering = 0;
     const PlannedRecord* record = plan.records.data();
     for (;;) {
         const std::size_t room = ImageSize(*record);
@@ -116,7 +135,20 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
                 unit.CommitRecord(static_cast<std::size_t>(field->column));
                 return;
             }
-            if (!PutPlanned(line, *field, *slot, index)) [[unlikely]] {
+            if (slot->kind == field->valueKind) [[likely]] {
+                std::uint32_t bits = 0;
+                std::memcpy(&bits, static_cast<const char*>(slot->where) + sizeof bits * static_cast<std::size_t>(index),
+                            sizeof bits);
+                char* at = line + field->column;
+                if (field->form == 0) {
+                    field->put(at, field->width, field->decimals, bits);
+                } else if (memo[field->memo].key == MemoKey(*field, bits)) {
+                    CopyField(at, memo[field->memo].text, field->width);
+                } else {
+                    field->put(at, field->width, field->decimals, bits);
+                    if (remembering < MaxRemembered) toRemember[remembering++] = {field, bits};
+                }
+            } else if (!PutPlannedText(line, *field, *slot, index)) {
                 unit.Commit(static_cast<std::size_t>(field->column));
                 Mismatch(unit, layout, layout.descriptors[static_cast<std::size_t>(field->descriptor)], *slot);
             }
@@ -126,6 +158,12 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
                 while (slot != slotsEnd && slot->count <= 0) ++slot;
             }
         }
+        for (std::int32_t i = 0; i < remembering; ++i) {
+            const PlannedField& done = *toRemember[i].field;
+            memo[done.memo].key = MemoKey(done, toRemember[i].bits);
+            CopyField(memo[done.memo].text, line + done.column, done.width);
+        }
+        remembering = 0;
         const auto length = static_cast<std::size_t>(record->length);
         if (record->next < 0 && slot != slotsEnd) {
             // Values remain at the layout's end: a new record from the point of reversion.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "records/records.hpp"
 #include "records/write_plan.hpp"
@@ -122,6 +123,20 @@ TEST_F(WritePlanTest, ManyRecordsPassTheUnitsBuffer) {
     ExpectSameFiles();
 }
 
+TEST_F(WritePlanTest, ColumnsRepeatingTheirValues) {
+    // Fields remember their last text: values that repeat down a column, values of the same text
+    // but other bits (zero and negative zero, -0.0004 and -0.0 in F10.2), and a column that
+    // changes every row.
+    const float set[] = {0.0f, -0.0f, -0.0004f, 12.5f, 12.5f, -3.0e-5f, 1.0e-38f, 999.99f};
+    for (std::int32_t row = 0; row < 400; ++row) {
+        const float a = set[row % 8];
+        const float b = set[(row / 3) % 8];
+        const float c = static_cast<float>(row) * 0.37f;
+        ExpectSameBothWays("(1X,I5,2F10.2,F10.3,2(4X,E10.3),E12.5)", row, a, b, c, a, b, c);
+    }
+    ExpectSameFiles();
+}
+
 TEST_F(WritePlanTest, ErrorsLeaveTheSameBytes) {
     const std::int32_t i = 1;
     const float x = 2.0f;
@@ -137,6 +152,27 @@ TEST(WritePlan, LayoutsWrittenItemByItem) {
     EXPECT_EQ(ParseLayout("(A,1X,A)").writePlan, nullptr);
     EXPECT_EQ(ParseLayout("(5000X,I5)").writePlan, nullptr);
     EXPECT_NE(ParseLayout("(4000X,I5)").writePlan, nullptr);
+}
+
+class RememberedTextTest : public records_test::OutputTest {};
+
+TEST_F(RememberedTextTest, FieldsSharingAPlaceKeepTheirOwnForms) {
+    // The places for remembered texts go round: after MemoSlots more planned fields the next one
+    // shares the first one's place, with another form.
+    const Layout first = ParseLayout("(E10.3)");
+    std::vector<Layout> between;
+    for (std::uint32_t i = 1; i < records_detail::MemoSlots; ++i) between.push_back(ParseLayout("(F9.1)"));
+    const Layout sharing = ParseLayout("(F12.4)");
+    ASSERT_EQ(first.writePlan->fields[0].memo, sharing.writePlan->fields[0].memo);
+    const float x = 1.5f;
+    const float y = -2.25f;
+    Write(Out(), first, x);
+    Write(Out(), sharing, x);
+    Write(Out(), first, x);
+    Write(Out(), sharing, y);
+    Write(Out(), sharing, y);
+    Write(Out(), first, y);
+    EXPECT_EQ(Written(), "  .150E+01\r\n      1.5000\r\n  .150E+01\r\n     -2.2500\r\n     -2.2500\r\n -.225E+01\r\n");
 }
 
 class WideLayoutTest : public records_test::OutputTest {};
