@@ -217,26 +217,55 @@ struct Rounded {
 
 // The same for Digits known when compiled, for a normal float whose decade the table gets right
 // and that is scaled up (below 10^Digits) within 64 bits; found is false for any other value.
+// For Digits significant digits and each binade: the multiplier 5^s and the shift of both decades
+// a float of the binade may lie in, so that picking one waits on a single compare. A decade whose
+// scaling does not fit 64 bits has multiplier 0, which no range check lets through.
+struct DigitsScale {
+    std::uint64_t five[2];  // 5^s for the decade of the table, and the one after it
+    std::uint32_t m;        // the least m of the decade after it
+    std::int32_t e;         // the decade of the table
+    std::uint8_t drop[2];   // the bits shifted out of m * 5^s, 1 to 63
+};
+template <std::int32_t Digits>
+constexpr auto Scales = [] {
+    std::array<DigitsScale, 256> table{};
+    for (std::int32_t b = 0; b < 256; ++b) {
+        DigitsScale& scale = table[static_cast<std::size_t>(b)];
+        scale.m = Decades[static_cast<std::size_t>(b)].m;
+        scale.e = Decades[static_cast<std::size_t>(b)].e;
+        for (std::int32_t next = 0; next < 2; ++next) {
+            const std::int32_t s = Digits - (scale.e + next);
+            const std::int32_t drop = 150 - b - s;
+            const bool fits = b != 0 && s >= 0 && s <= MaxNarrowScale && drop >= 1 && drop <= 63;
+            scale.five[next] = fits ? Pow5[static_cast<std::size_t>(s)] : 0;
+            scale.drop[next] = static_cast<std::uint8_t>(fits ? drop : 1);
+        }
+    }
+    return table;
+}();
+
 template <std::int32_t Digits>
 [[gnu::always_inline]] inline Rounded Significant(std::uint32_t bits) {
     constexpr std::uint64_t Low = Pow10[Digits - 1];
     constexpr std::uint64_t High = Pow10[Digits];
-    const std::uint32_t biased = bits >> 23;
     const std::uint64_t m = (bits & 0x7fffffu) | 0x800000u;
-    const Decade& decade = Decades[biased];  // a subnormal float's entry sends it away below
-    const std::int32_t e = decade.e + (m >= decade.m ? 1 : 0);
-    const std::int32_t s = Digits - e;
-    const std::int32_t drop = 150 - static_cast<std::int32_t>(biased) - s;  // m * 5^s is shifted down by drop
-    if (static_cast<std::uint32_t>(s) <= MaxNarrowScale && static_cast<std::uint32_t>(drop - 1) < 63) [[likely]] {
-        const std::uint64_t p = m * Pow5[static_cast<std::size_t>(s)];
-        const std::uint64_t floorPart = p >> drop;
-        if (floorPart - Low < High - Low) [[likely]] {
-            // A carry into a new leading digit raises the exponent; worked out in arithmetic, as
-            // rounding up or not is a coin toss that a branch would often guess wrong.
-            const std::uint64_t q = floorPart + std::uint64_t{RoundsUpAtBit(p, drop)};
-            const std::uint64_t carry = q / High;  // 1 when q reached High, else 0
-            return {q - carry * (High - Low), e + static_cast<std::int32_t>(carry), true};
-        }
+    const DigitsScale& scale = Scales<Digits>[bits >> 23];
+    // Both products are worked out while the compare picks one, in arithmetic: which decade a
+    // value lies in is a coin toss near its start, that a branch would often guess wrong.
+    const std::uint64_t p0 = m * scale.five[0];
+    const std::uint64_t p1 = m * scale.five[1];
+    const std::uint64_t next = m >= scale.m ? 1 : 0;
+    const std::uint64_t pick = 0 - next;  // all ones for the decade after
+    const std::uint64_t p = p0 ^ ((p0 ^ p1) & pick);
+    const std::int32_t drop = scale.drop[0] ^ ((scale.drop[0] ^ scale.drop[1]) & static_cast<std::int32_t>(pick));
+    const std::uint64_t floorPart = p >> drop;
+    if (floorPart - Low < High - Low) [[likely]] {
+        // A carry into a new leading digit raises the exponent; worked out in arithmetic, as
+        // rounding up or not is a coin toss that a branch would often guess wrong.
+        const std::uint64_t q = floorPart + std::uint64_t{RoundsUpAtBit(p, drop)};
+        const std::uint64_t carry = q >= High ? 1 : 0;
+        return {q - ((0 - carry) & (High - Low)), scale.e + static_cast<std::int32_t>(next) + static_cast<std::int32_t>(carry),
+                true};
     }
     return {0, 0, false};
 }

@@ -119,23 +119,31 @@ void Read(Unit& unit, const Layout& layout, Dest&&... dest) {
 }
 
 // Writes one statement: one or more records built from the values and the layout's literals.
-template <std::size_t L, class... Val>
-void Write(Unit& unit, const char (&layout)[L], const Val&... values) {
-    const records_detail::Slot slots[sizeof...(Val) + 1] = {records_detail::MakeValue(values)...};
-    records_detail::WriteStatement(unit, records_detail::CachedLayout(layout, L - 1), slots,
-                                   static_cast<std::int32_t>(sizeof...(Val)));
-}
+// The slots array holds exactly the values: a spare element would have the whole array cleared
+// first, at every call of a table's row.
 template <class... Val>
 void Write(Unit& unit, const Layout& layout, const Val&... values) {
-    const records_detail::Slot slots[sizeof...(Val) + 1] = {records_detail::MakeValue(values)...};
-    records_detail::WriteStatement(unit, layout, slots, static_cast<std::int32_t>(sizeof...(Val)));
+    if constexpr (sizeof...(Val) == 0) {
+        records_detail::WriteStatement(unit, layout, nullptr, 0);
+    } else {
+        const records_detail::Slot slots[] = {records_detail::MakeValue(values)...};
+        records_detail::WriteStatement(unit, layout, slots, static_cast<std::int32_t>(sizeof...(Val)));
+    }
+}
+template <std::size_t L, class... Val>
+void Write(Unit& unit, const char (&layout)[L], const Val&... values) {
+    Write(unit, records_detail::CachedLayout(layout, L - 1), values...);
 }
 
 // Writes one free-form record of integers, reals and texts in any mix.
 template <class... Val>
 void WriteFree(Unit& unit, const Val&... values) {
-    const records_detail::Slot slots[sizeof...(Val) + 1] = {records_detail::MakeValue(values)...};
-    records_detail::WriteFreeStatement(unit, slots, static_cast<std::int32_t>(sizeof...(Val)));
+    if constexpr (sizeof...(Val) == 0) {
+        records_detail::WriteFreeStatement(unit, nullptr, 0);
+    } else {
+        const records_detail::Slot slots[] = {records_detail::MakeValue(values)...};
+        records_detail::WriteFreeStatement(unit, slots, static_cast<std::int32_t>(sizeof...(Val)));
+    }
 }
 
 // Reads one free-form text value into dest (left-justified, blank-padded, cut to its length);

@@ -104,30 +104,93 @@ inline void CopyField(char* to, const char* from, std::int32_t width) {
     std::memcpy(to + width - 8, from + width - 8, 8);
 }
 
-// Fields of the record being built whose texts are to be remembered once it is done: read back
-// right away, their characters would wait on the stores that just wrote them.
-constexpr std::int32_t MaxRemembered = 16;
-struct ToRemember {
-    const PlannedField* field;
-    std::uint32_t bits;
+// The fields of the record being built whose texts are to be remembered once it is done: read
+// back right away, their characters would wait on the stores that just wrote them.
+class Remembering {
+public:
+    // Puts a number into its field of the record being built in line: the remembered text when
+    // the field held the same value last, else the text worked out.
+    void Put(char* line, const PlannedField& field, std::uint32_t bits) {
+        char* at = line + field.column;
+        if (field.form == 0) {
+            field.put(at, field.width, field.decimals, bits);
+            return;
+        }
+        const FieldMemo& remembered = memo_[field.memo];
+        if (remembered.key == MemoKey(field, bits)) {
+            CopyField(at, remembered.text, field.width);
+            return;
+        }
+        field.put(at, field.width, field.decimals, bits);
+        if (count_ < MaxPending) pending_[count_++] = {&field, bits};
+    }
+
+    // Remembers the texts put into the record just built.
+    void Done(const char* line) {
+        for (std::int32_t i = 0; i < count_; ++i) {
+            const PlannedField& field = *pending_[i].field;
+            memo_[field.memo].key = MemoKey(field, pending_[i].bits);
+            CopyField(memo_[field.memo].text, line + field.column, field.width);
+        }
+        count_ = 0;
+    }
+
+private:
+    static constexpr std::int32_t MaxPending = 16;
+    struct Pending {
+        const PlannedField* field;
+        std::uint32_t bits;
+    };
+    FieldMemo* memo_ = memos;
+    Pending pending_[MaxPending];
+    std::int32_t count_ = 0;
 };
+
+// Starts a record from its image: room for the record and its line end in the unit's buffer.
+inline char* StartRecord(Unit& unit, const WritePlan& plan, const PlannedRecord& record) {
+    const std::size_t room = ImageSize(record);
+    char* line = unit.Reserve(room);
+    const char* image = plan.images.data() + record.image;
+    for (std::size_t at = 0; at < room; at += ImageBlock) std::memcpy(line + at, image + at, ImageBlock);
+    return line;
+}
+
+std::uint32_t BitsOf(const Slot& slot, std::int32_t index) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, static_cast<const char*>(slot.where) + sizeof bits * static_cast<std::size_t>(index), sizeof bits);
+    return bits;
+}
+
+// A statement of one number per value slot that fills the layout's first record, which ends the
+// layout: a table row. Each value goes to its field with no cursor to move; false when the
+// statement is not of that kind.
+bool WriteRow(Unit& unit, const WritePlan& plan, const Slot* slots, std::int32_t count) {
+    const PlannedRecord& record = plan.records.front();
+    if (record.next >= 0 || record.fieldCount != count) return false;
+    const PlannedField* fields = plan.fields.data() + record.firstField;
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (slots[i].count != 1 || slots[i].kind != fields[i].valueKind) return false;
+    }
+    char* line = StartRecord(unit, plan, record);
+    Remembering remembering;
+    for (std::int32_t i = 0; i < count; ++i) remembering.Put(line, fields[i], BitsOf(slots[i], 0));
+    remembering.Done(line);
+    unit.CommitRecord(static_cast<std::size_t>(record.length));
+    return true;
+}
 
 // Writes the statement record by record from the layout's plan: the record's image is copied
 // into the unit's buffer and the fields are put over it.
 void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const Slot* slots, std::int32_t count) {
+    if (WriteRow(unit, plan, slots, count)) return;
     const Slot* slot = slots;
     const Slot* const slotsEnd = slots + count;
     std::int32_t index = 0;
     while (slot != slotsEnd && slot->count <= 0) ++slot;
-    FieldMemo* const memo = memos;
-    ToRemember toRemember[MaxRemembered];
-    std::int32_t remembering = 0;
+    Remembering remembering;
     const PlannedRecord* record = plan.records.data();
     for (;;) {
-        const std::size_t room = ImageSize(*record);
-        char* line = unit.Reserve(room);
-        const char* image = plan.images.data() + record->image;
-        for (std::size_t at = 0; at < room; at += ImageBlock) std::memcpy(line + at, image + at, ImageBlock);
+        char* line = StartRecord(unit, plan, *record);
         const PlannedField* field = plan.fields.data() + record->firstField;
         const PlannedField* const last = field + record->fieldCount;
         for (; field != last; ++field) {
@@ -136,18 +199,7 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
                 return;
             }
             if (slot->kind == field->valueKind) [[likely]] {
-                std::uint32_t bits = 0;
-                std::memcpy(&bits, static_cast<const char*>(slot->where) + sizeof bits * static_cast<std::size_t>(index),
-                            sizeof bits);
-                char* at = line + field->column;
-                if (field->form == 0) {
-                    field->put(at, field->width, field->decimals, bits);
-                } else if (memo[field->memo].key == MemoKey(*field, bits)) {
-                    CopyField(at, memo[field->memo].text, field->width);
-                } else {
-                    field->put(at, field->width, field->decimals, bits);
-                    if (remembering < MaxRemembered) toRemember[remembering++] = {field, bits};
-                }
+                remembering.Put(line, *field, BitsOf(*slot, index));
             } else if (!PutPlannedText(line, *field, *slot, index)) {
                 unit.Commit(static_cast<std::size_t>(field->column));
                 Mismatch(unit, layout, layout.descriptors[static_cast<std::size_t>(field->descriptor)], *slot);
@@ -158,12 +210,7 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
                 while (slot != slotsEnd && slot->count <= 0) ++slot;
             }
         }
-        for (std::int32_t i = 0; i < remembering; ++i) {
-            const PlannedField& done = *toRemember[i].field;
-            memo[done.memo].key = MemoKey(done, toRemember[i].bits);
-            CopyField(memo[done.memo].text, line + done.column, done.width);
-        }
-        remembering = 0;
+        remembering.Done(line);
         const auto length = static_cast<std::size_t>(record->length);
         if (record->next < 0 && slot != slotsEnd) {
             // Values remain at the layout's end: a new record from the point of reversion.
