@@ -10,6 +10,7 @@
 // address, so a call site never parses twice. Layouts built at run time go through ParseLayout.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <array>
@@ -100,8 +101,41 @@ void ReadStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int
 void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);
 void WriteFreeStatement(Unit& unit, const Slot* slots, std::int32_t count);
 
-// The parsed layout of a literal, cached by the literal's address.
-const Layout& CachedLayout(const char* text, std::size_t length);
+// Whether the n characters at a and b are the same; layouts are short, so word by word inline.
+inline bool SameText(const char* a, const char* b, std::size_t n) {
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    if (n < sizeof x) return std::memcmp(a, b, n) == 0;
+    for (std::size_t i = 0; i + sizeof x < n; i += sizeof x) {
+        std::memcpy(&x, a + i, sizeof x);
+        std::memcpy(&y, b + i, sizeof y);
+        if (x != y) return false;
+    }
+    std::memcpy(&x, a + n - sizeof x, sizeof x);
+    std::memcpy(&y, b + n - sizeof y, sizeof y);
+    return x == y;
+}
+
+// The layout found last, with the text it was parsed from: a loop writes with one layout many
+// times over, so it is tried first, right at the call.
+struct LastLayout {
+    const char* text = nullptr;
+    std::size_t length = 0;
+    const char* copy = nullptr;
+    const Layout* layout = nullptr;
+};
+inline thread_local LastLayout lastLayout;
+
+// The parsed layout of a literal from the cache of each thread's layouts; sets lastLayout.
+const Layout& FindLayout(const char* text, std::size_t length);
+
+// The parsed layout of a literal, cached by the literal's address. The text is compared as well,
+// so a char array rewritten in place is parsed again.
+inline const Layout& CachedLayout(const char* text, std::size_t length) {
+    const LastLayout& last = lastLayout;
+    if (text == last.text && length == last.length && SameText(last.copy, text, length)) return *last.layout;
+    return FindLayout(text, length);
+}
 
 }  // namespace records_detail
 

@@ -1,4 +1,4 @@
-// CachedLayout: the parsed layout of a string literal, parsed on its first use only.
+// FindLayout: the parsed layout of a string literal, parsed on its first use only.
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -8,29 +8,14 @@
 namespace tc::records_detail {
 namespace {
 
-// Whether the n characters at a and b are the same; layouts are short, so word by word inline.
-bool SameText(const char* a, const char* b, std::size_t n) {
-    std::uint64_t x = 0;
-    std::uint64_t y = 0;
-    if (n < sizeof x) return std::memcmp(a, b, n) == 0;
-    for (std::size_t i = 0; i + sizeof x < n; i += sizeof x) {
-        std::memcpy(&x, a + i, sizeof x);
-        std::memcpy(&y, b + i, sizeof y);
-        if (x != y) return false;
-    }
-    std::memcpy(&x, a + n - sizeof x, sizeof x);
-    std::memcpy(&y, b + n - sizeof y, sizeof y);
-    return x == y;
-}
-
 // An open-addressing table keyed by the literal's address and length; each thread keeps its own.
 class LayoutCache {
 public:
+    // The layout of the text, which becomes the thread's last layout.
     const Layout& Find(const char* text, std::size_t length) {
-        // A loop writes with one layout many times over: the last one found is tried first.
-        if (text == last_.text && length == last_.length && SameText(last_.copy, text, length)) return *last_.layout;
-        last_ = Search(text, length);
-        return *last_.layout;
+        const Entry found = Search(text, length);
+        lastLayout = {found.text, found.length, found.copy, found.layout};
+        return *found.layout;
     }
 
 private:
@@ -99,12 +84,11 @@ private:
     };
     std::vector<Owned> owned_;
     std::size_t used_ = 0;
-    Entry last_;
 };
 
 }  // namespace
 
-const Layout& CachedLayout(const char* text, std::size_t length) {
+const Layout& FindLayout(const char* text, std::size_t length) {
     thread_local LayoutCache cache;
     return cache.Find(text, length);
 }
