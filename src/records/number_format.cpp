@@ -486,10 +486,6 @@ inline char* PutWholeBackwards(char* p, std::uint64_t q) {
     return PutWholeBackwards(p, static_cast<std::uint32_t>(q));
 }
 
-// 10^d for the decimals with routines of their own: a float times one of them is exact in a double
-// (24 bits times 5^d stays within 53 bits).
-constexpr double Pow10Double[] = {1e0, 1e1, 1e2, 1e3};
-constexpr double FloorLimit = 9.0e18;  // below 2^63
 constexpr std::uint32_t OneBits = 0x3f800000u;  // 1.0f
 
 void PutFixedAny(char* field, std::int32_t width, std::int32_t decimals, float value);
@@ -533,14 +529,19 @@ template <std::int32_t Decimals>
         PutNonFinite(field, width, value);
         return;
     }
-    // |value| * 10^d is exact; its whole part and the part dropped are then exact too.
-    const double scaled = static_cast<double>(std::fabs(value)) * Pow10Double[Decimals];
-    if (!(scaled < FloorLimit)) [[unlikely]] {
-        FormatFixedExact(field, width, Decimals, value);
+    // |value| * 10^d = m * 5^d * 2^(k + d): for the values of a field, m * 5^d shifted down.
+    const std::uint32_t biased = bits >> 23;
+    const std::uint64_t m = biased != 0 ? (bits & 0x7fffffu) | 0x800000u : bits;
+    const std::int32_t drop = (biased != 0 ? 150 - static_cast<std::int32_t>(biased) : 149) - Decimals;
+    const std::uint64_t p = m * Pow5[Decimals];
+    std::uint64_t n = 0;
+    if (static_cast<std::uint32_t>(drop - 1) < 63) [[likely]] {
+        n = (p >> drop) + std::uint64_t{RoundsUpAtBit(p, drop)};
+    } else if (drop <= 0 || drop == 64) {
+        // A value too large for the shift, or a tie at the 64th bit: the general route.
+        PutFixedAny(field, width, Decimals, value);
         return;
     }
-    const auto floorPart = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled));
-    const std::uint64_t n = floorPart + (RoundsUp(scaled - static_cast<double>(floorPart)) ? 1u : 0u);
     constexpr std::uint64_t Unit = Pow10[Decimals];
     const std::uint64_t whole = n / Unit;
     const auto fraction = static_cast<std::uint32_t>(n - whole * Unit);
@@ -607,7 +608,7 @@ template <std::int32_t Decimals>
     p[-std::int32_t{minus}] = minus ? '-' : '.';
 }
 
-// Fw.d for any d.
+// Fw.d for any d, and any value.
 [[gnu::noinline]] void PutFixedAny(char* field, std::int32_t width, std::int32_t decimals, float value) {
     if (!std::isfinite(value)) {
         PutNonFinite(field, width, value);
@@ -631,7 +632,9 @@ template <std::int32_t Decimals>
     const std::uint64_t unit = Pow10[static_cast<std::size_t>(decimals)];
     const std::uint64_t whole = n / unit;
     const std::int32_t intDigits = DigitCount(whole);
-    const std::int32_t needed = std::int32_t{minus} + intDigits + 1 + decimals;
+    // Only a field that would hold no digit at all gets a zero before the point.
+    const bool zeroDigit = intDigits == 0 && decimals == 0;
+    const std::int32_t needed = std::int32_t{minus} + intDigits + std::int32_t{zeroDigit} + 1 + decimals;
     if (needed > width) {
         FillOverflow(field, width);
         return;
@@ -640,6 +643,7 @@ template <std::int32_t Decimals>
     if (minus) *p++ = '-';
     PutDigits(p, intDigits, whole);
     p += intDigits;
+    if (zeroDigit) *p++ = '0';
     *p++ = '.';
     PutDigits(p, decimals, n - whole * unit);
 }
