@@ -788,20 +788,22 @@ inline void PutFreeDigits(char* end, bool minus, bool zero, std::uint32_t q, std
 
 void PutFreeReal(char* field, std::int32_t width, float value) {
     const auto bits = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
-    if (bits >= 0x7f800000u) [[unlikely]] {
-        PutNonFinite(field, width, value);
+    if (bits - 1 >= 0x7f7fffffu || width < FreeRealWidth) [[unlikely]] {
+        // Zero, a non-finite value or a narrow field.
+        if (bits == 0 && width >= FreeRealWidth) {
+            PutFreeDigits(field + width, false, true, 0, 0);
+        } else {
+            PutFreeRealAny(field, width, value);
+        }
         return;
     }
-    // value = 0.ddddddd x 10^exponent, the digits rounded to seven; zero takes the road of 1.0
-    // and keeps none of its digits.
-    const bool zero = bits == 0;
-    const std::uint32_t keep = 0u - std::uint32_t{!zero};  // all ones, or none for zero
-    const Rounded r = Significant<FreeSignificantDigits>(bits | (OneBits & ~keep));
-    if (!r.found || width < FreeRealWidth) [[unlikely]] {
+    // value = 0.ddddddd x 10^exponent, the digits rounded to seven.
+    const Rounded r = Significant<FreeSignificantDigits>(bits);
+    if (!r.found) [[unlikely]] {
         PutFreeRealAny(field, width, value);
         return;
     }
-    PutFreeDigits(field + width, WritesMinus(value), zero, static_cast<std::uint32_t>(r.q) & keep, r.e);
+    PutFreeDigits(field + width, WritesMinus(value), false, static_cast<std::uint32_t>(r.q), r.e);
 }
 
 // ---- Whole fields ----
