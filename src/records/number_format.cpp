@@ -1,10 +1,12 @@
 // Number fields of output records: integer, fixed, exponent and free-form reals.
 //
-// A real is rounded from its exact binary value m * 2^k (m below 2^24). The fast routines scale
-// it by a power of ten in integers: m * 5^s shifted by k + s for s >= 0 (64 bits, or 128 for
-// tiny values), or (m * 2^k) divided by 10^-s for s < 0, which keeps the dropped part exactly
-// and so rounds ties exactly. Values beyond those integers take the slow routines, which round
-// the whole decimal expansion (from std::to_chars with enough digits) digit by digit.
+// A real is rounded from its exact binary value m * 2^k (m below 2^24), scaled by a power of ten
+// in integers: m * 5^s shifted down by -(k + s) for s >= 0 (64 bits, or 128 for tiny values), or
+// (m * 2^k) divided by 10^-s for s < 0. The bits shifted or divided out are the exact dropped
+// part, so ties round exactly. The short roads of the common fields (F with d up to 3, E with d
+// of 3 and 5, free form) take a float whose scaled value fits 64 bits with no branch on the
+// digits; any other value takes the general routines, and values beyond those integers the slow
+// ones, which round the whole decimal expansion (from std::to_chars) digit by digit.
 #include "records/number_format.hpp"
 
 #include <array>
@@ -490,7 +492,6 @@ constexpr std::uint32_t OneBits = 0x3f800000u;  // 1.0f
 
 void PutFixedAny(char* field, std::int32_t width, std::int32_t decimals, float value);
 void PutExponentAny(char* field, std::int32_t width, std::int32_t decimals, float value);
-
 
 // The eight digits of x (below 10^8) as a word, worked out in lanes of one register: 4-digit
 // halves in 32-bit lanes, 2-digit quarters in 16-bit lanes, then single digits in bytes.
