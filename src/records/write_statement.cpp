@@ -19,11 +19,12 @@ namespace {
 void PutText(Unit& unit, std::int32_t fieldWidth, const char* text, std::size_t length) {
     const std::size_t width = fieldWidth > 0 ? static_cast<std::size_t>(fieldWidth) : length;
     char* p = unit.Reserve(width);
+    // An empty text may come with no storage at all: copy nothing then.
     if (length >= width) {
-        std::memcpy(p, text, width);
+        if (width > 0) std::memcpy(p, text, width);
     } else {
         std::memset(p, ' ', width - length);
-        std::memcpy(p + (width - length), text, length);
+        if (length > 0) std::memcpy(p + (width - length), text, length);
     }
     unit.Commit(width);
 }
@@ -74,8 +75,8 @@ bool PutPlannedText(char* line, const PlannedField& field, const Slot& slot, std
         const auto length = static_cast<std::size_t>(slot.length);
         const auto width = static_cast<std::size_t>(field.width);
         if (length >= width) {
-            std::memcpy(at, slot.where, width);
-        } else {
+            if (width > 0) std::memcpy(at, slot.where, width);
+        } else if (length > 0) {
             std::memcpy(at + (width - length), slot.where, length);
         }
         return true;

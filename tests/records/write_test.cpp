@@ -214,3 +214,20 @@ TEST(ExponentField, AsterisksWhenTheValueDoesNotFit) {
 
 }  // namespace
 }  // namespace tc
+
+namespace tc {
+namespace {
+
+// An empty text with no storage behind it writes blanks (or nothing) and touches no memory.
+TEST(EmptyText, WritesOnlyItsBlanks) {
+    records_test::TempFolder folder;
+    {
+        UnitTable units;
+        Unit& out = units.Open(70, folder.File("empty.txt"), OpenStatus::Unknown);
+        Write(out, "('[',A,']',A3,'|')", std::string_view(), std::string_view());
+    }
+    EXPECT_EQ(records_test::ReadFile(folder.File("empty.txt")), "[]   |\r\n");
+}
+
+}  // namespace
+}  // namespace tc
