@@ -14,6 +14,29 @@ bool BarInBand(float y, float hmax, float hmin) { return hmin < y && y <= hmax; 
 // Normalised height in the band: -1 at the bottom edge, +1 at the top edge.
 float Zeta(float t, float h) { return 2.0f * (t - h / 2.0f) / h; }
 
+// The crack lengths of the concrete (lcb..lcu) and the bars (lsb..lsu) from the bottom edge to the top.
+struct CrackLengths {
+    float lcb, lcu, lsb, lsu;
+};
+
+// Twice the concrete length at normalised height zeta.
+float ConcreteLength2(const CrackLengths& L, float zeta) { return (L.lcu - L.lcb) * zeta + L.lcu + L.lcb; }
+
+// Where a bar stands in a band of height h: its height t above the bottom edge, its normalised height,
+// the bar length ls and the bar ratio r there.
+struct BarPlace {
+    float t, zeta, ls, r;
+};
+
+BarPlace PlaceBar(const CrackLengths& L, float y, float hmin, float h) {
+    BarPlace b{};
+    b.t = y - hmin;
+    b.zeta = Zeta(b.t, h);
+    b.ls = (L.lsu - L.lsb) * b.t / h + L.lsb;
+    b.r = (2.0f * L.lsb / L.lcb - 1.0f) * (h - b.t) / h + (2.0f * L.lsu / L.lcu - 1.0f) * b.t / h;
+    return b;
+}
+
 }  // namespace
 
 void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& CY, const BarReals& SY,
@@ -22,10 +45,7 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
                     BarReals& depss1, float hmax, float hmin, float& u1, float& u2, const ElementReals& depsc0,
                     const BarReals& depss0, const ElementReals& Depsc2InZone, const BarReals& Depss2InZone,
                     float OpeningSum1, float OpeningSum2) {
-    const float lcb = P(param::lcb);
-    const float lcu = P(param::lcu);
-    const float lsb = P(param::lsb);
-    const float lsu = P(param::lsu);
+    const CrackLengths L{P(param::lcb), P(param::lcu), P(param::lsb), P(param::lsu)};
     const float Es = P(param::Es);
 
     for (std::int32_t i = 1; i <= nelx; ++i) {
@@ -57,7 +77,7 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
         }
     }
     // The solve needs every one of its divisors; a zero one makes the band unsolvable.
-    bool zeroDivisor = h == 0.0f || Ss + Sc == 0.0f || lcb == 0.0f || lcu == 0.0f;
+    bool zeroDivisor = h == 0.0f || Ss + Sc == 0.0f || L.lcb == 0.0f || L.lcu == 0.0f;
     const float yc = Ss + Sc == 0.0f ? 0.0f : (SsY + ScY) / (Ss + Sc);
 
     float Fc = 0.0f;
@@ -73,7 +93,7 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
         }
         hasElements = true;
         const float zeta = Zeta(CY(i) - hmin, h);
-        const float Lc2 = (lcu - lcb) * zeta + lcu + lcb;
+        const float Lc2 = ConcreteLength2(L, zeta);
         zeroDivisor = zeroDivisor || Lc2 == 0.0f;
         const float f = ZoneSigmaC(i) - depsc0(i) * Ec;
         Fc += f * areaC(i);
@@ -94,11 +114,8 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
         if (!BarInBand(SY(j), hmax, hmin)) {
             continue;
         }
-        const float t = SY(j) - hmin;
-        const float zeta = Zeta(t, h);
-        const float ls = (lsu - lsb) * t / h + lsb;
+        const auto [t, zeta, ls, r] = PlaceBar(L, SY(j), hmin, h);
         zeroDivisor = zeroDivisor || ls == 0.0f;
-        const float r = (2.0f * lsb / lcb - 1.0f) * (h - t) / h + (2.0f * lsu / lcu - 1.0f) * t / h;
         const float g = ZoneSigmaS(j) - depss0(j) * Es;
         Fs += g * areaS(j);
         Ms += (SY(j) - yc) * g * areaS(j);
@@ -126,10 +143,7 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
             if (!BarInBand(SY(j), hmax, hmin)) {
                 continue;
             }
-            const float t = SY(j) - hmin;
-            const float zeta = Zeta(t, h);
-            const float ls = (lsu - lsb) * t / h + lsb;
-            const float r = (2.0f * lsb / lcb - 1.0f) * (h - t) / h + (2.0f * lsu / lcu - 1.0f) * t / h;
+            const auto [t, zeta, ls, r] = PlaceBar(L, SY(j), hmin, h);
             depss1(j) = (1.0f - r) * ((1.0f + zeta) * u1 + (1.0f - zeta) * u2) / (4.0f * ls) - depss0(j) +
                         Depss2InZone(j);
         }
@@ -138,7 +152,7 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
                 continue;
             }
             const float zeta = Zeta(CY(i) - hmin, h);
-            const float Lc2 = (lcu - lcb) * zeta + lcu + lcb;
+            const float Lc2 = ConcreteLength2(L, zeta);
             depsc1(i) = ((u2 - u1) * zeta - u2 - u1) / Lc2 - depsc0(i) + Depsc2InZone(i);
         }
     } else {
