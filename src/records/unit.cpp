@@ -28,7 +28,12 @@ int OsOpen(const char* name, int flags) { return _open(name, flags | _O_BINARY, 
 long long OsRead(int fd, char* data, std::size_t n) { return _read(fd, data, static_cast<unsigned>(n)); }
 long long OsWrite(int fd, const char* data, std::size_t n) { return _write(fd, data, static_cast<unsigned>(n)); }
 int OsClose(int fd) { return _close(fd); }
+std::int64_t OsSize(int fd) {
+    struct _stat64 st;
+    return _fstat64(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
 bool OsCutAt(int fd, std::int64_t offset) { return _chsize_s(fd, offset) == 0 && _lseeki64(fd, offset, SEEK_SET) >= 0; }
+bool OsSeek(int fd, std::int64_t offset) { return _lseeki64(fd, offset, SEEK_SET) >= 0; }
 bool IsRegularFile(int fd) {
     struct _stat64 st;
     return _fstat64(fd, &st) == 0 && (st.st_mode & _S_IFREG) != 0;
@@ -42,9 +47,14 @@ int OsOpen(const char* name, int flags) { return ::open(name, flags | O_CLOEXEC,
 long long OsRead(int fd, char* data, std::size_t n) { return ::read(fd, data, n); }
 long long OsWrite(int fd, const char* data, std::size_t n) { return ::write(fd, data, n); }
 int OsClose(int fd) { return ::close(fd); }
+std::int64_t OsSize(int fd) {
+    struct stat st;
+    return ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
 bool OsCutAt(int fd, std::int64_t offset) {
     return ::ftruncate(fd, static_cast<off_t>(offset)) == 0 && ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
+bool OsSeek(int fd, std::int64_t offset) { return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0; }
 bool IsRegularFile(int fd) {
     struct stat st;
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -250,7 +260,11 @@ void Unit::StartWriting() {
         fd_ = fd;
         writable_ = true;
     }
-    if (IsRegularFile(fd_) && !OsCutAt(fd_, cutAt)) {
+    // A file that already ends there is not cut: cutting an empty file changes nothing, and some
+    // file systems then push every byte written to disk when the file is closed.
+    bool placed = true;
+    if (IsRegularFile(fd_)) placed = OsSize(fd_) == cutAt ? OsSeek(fd_, cutAt) : OsCutAt(fd_, cutAt);
+    if (!placed) {
         const int error = errno;
         throw RunError(Place("write", records_ + 1) + ": " + std::strerror(error));
     }

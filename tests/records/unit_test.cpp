@@ -62,6 +62,22 @@ TEST(Units, FirstWriteAfterReadingCutsWhereTheReadingStopped) {
     EXPECT_EQ(ReadFile(name), "first\nnew\r\n");
 }
 
+TEST(Units, WritingAfterTheLastRecordReadAppendsAndNewFilesStartEmpty) {
+    TempFolder folder;
+    const std::string read = folder.File("whole.dat");
+    WriteFile(read, "first\n");
+    const std::string fresh = folder.File("fresh.out");
+    UnitTable units;
+    Unit& u = units.Open(4, read, OpenStatus::Unknown);
+    Read(u, "()");
+    Write(u, "('next')");
+    Write(units.Open(6, fresh, OpenStatus::Unknown), "('one')");
+    units.Close(4);
+    units.Close(6);
+    EXPECT_EQ(ReadFile(read), "first\nnext\r\n");
+    EXPECT_EQ(ReadFile(fresh), "one\r\n");
+}
+
 TEST(Units, ReadOnlyInputIsReadable) {
     TempFolder folder;
     const std::string name = folder.File("w.dat");
