@@ -14,7 +14,9 @@
 #include <string>
 #include <string_view>
 #include <array>
+#include <bit>
 #include <memory>
+#include <type_traits>
 
 #include "core/table.hpp"
 #include "records/run_error.hpp"
@@ -96,9 +98,39 @@ Slot MakeValue(const Text<N>& t) { return {Slot::Chars, const_cast<char*>(t.char
 template <class T>
 Slot MakeValue(const T&) = delete;
 
+// A statement of single integers and reals, one per field, fills a table row with no checks of
+// the values on the way: the kinds of its values, RowKindBits to a value in order, are compared
+// with the row's at once. 0 stands for a statement of any other values.
+inline constexpr std::int32_t MaxRowFields = 16;
+inline constexpr std::int32_t RowKindBits = 4;
+constexpr std::uint64_t RowKind(Slot::Kind kind) { return std::uint64_t{kind} + 1; }
+template <class T>
+constexpr std::uint64_t RowKindOf() {
+    if constexpr (std::is_same_v<T, std::int32_t>) return RowKind(Slot::Int);
+    if constexpr (std::is_same_v<T, float>) return RowKind(Slot::Real);
+    return 0;
+}
+template <class... Val>
+constexpr std::uint64_t RowKinds() {
+    if constexpr (sizeof...(Val) == 0 || sizeof...(Val) > MaxRowFields) {
+        return 0;
+    } else {
+        const std::uint64_t each[] = {RowKindOf<Val>()...};
+        std::uint64_t kinds = 0;
+        for (std::size_t i = 0; i < sizeof...(Val); ++i) {
+            if (each[i] == 0) return 0;
+            kinds |= each[i] << (RowKindBits * i);
+        }
+        return kinds;
+    }
+}
+
 // The engines behind Read, Write and WriteFree.
 void ReadStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);
 void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);
+// A statement of count single integers and reals given by their bits, of the kinds rowKinds.
+void WriteRowStatement(Unit& unit, const Layout& layout, const std::uint32_t* bits, std::int32_t count,
+                       std::uint64_t rowKinds);
 void WriteFreeStatement(Unit& unit, const Slot* slots, std::int32_t count);
 
 // Whether the n characters at a and b are the same; layouts are short, so word by word inline.
@@ -157,8 +189,12 @@ void Read(Unit& unit, const Layout& layout, Dest&&... dest) {
 // first, at every call of a table's row.
 template <class... Val>
 void Write(Unit& unit, const Layout& layout, const Val&... values) {
+    constexpr std::uint64_t rowKinds = records_detail::RowKinds<Val...>();
     if constexpr (sizeof...(Val) == 0) {
         records_detail::WriteStatement(unit, layout, nullptr, 0);
+    } else if constexpr (rowKinds != 0) {
+        const std::uint32_t bits[] = {std::bit_cast<std::uint32_t>(values)...};
+        records_detail::WriteRowStatement(unit, layout, bits, static_cast<std::int32_t>(sizeof...(Val)), rowKinds);
     } else {
         const records_detail::Slot slots[] = {records_detail::MakeValue(values)...};
         records_detail::WriteStatement(unit, layout, slots, static_cast<std::int32_t>(sizeof...(Val)));

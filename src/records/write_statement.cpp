@@ -1,4 +1,5 @@
 // WriteStatement: one Write, building records from the values and the layout's literals.
+#include <bit>
 #include <cstring>
 
 #include "records/number_format.hpp"
@@ -162,28 +163,21 @@ std::uint32_t BitsOf(const Slot& slot, std::int32_t index) {
     return bits;
 }
 
-// A statement of one number per value slot that fills the layout's first record, which ends the
-// layout: a table row. Each value goes to its field with no cursor to move; false when the
-// statement is not of that kind.
-bool WriteRow(Unit& unit, const WritePlan& plan, const Slot* slots, std::int32_t count) {
+// A statement of one number per field of a table row, each of the field's kind. Each value goes
+// to its field with no cursor to move.
+void WriteRow(Unit& unit, const WritePlan& plan, const std::uint32_t* bits) {
     const PlannedRecord& record = plan.records.front();
-    if (record.next >= 0 || record.fieldCount != count) return false;
     const PlannedField* fields = plan.fields.data() + record.firstField;
-    for (std::int32_t i = 0; i < count; ++i) {
-        if (slots[i].count != 1 || slots[i].kind != fields[i].valueKind) return false;
-    }
     char* line = StartRecord(unit, plan, record);
     Remembering remembering;
-    for (std::int32_t i = 0; i < count; ++i) remembering.Put(line, fields[i], BitsOf(slots[i], 0));
+    for (std::int32_t i = 0; i < record.fieldCount; ++i) remembering.Put(line, fields[i], bits[i]);
     remembering.Done(line);
     unit.CommitRecord(static_cast<std::size_t>(record.length));
-    return true;
 }
 
 // Writes the statement record by record from the layout's plan: the record's image is copied
 // into the unit's buffer and the fields are put over it.
 void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const Slot* slots, std::int32_t count) {
-    if (WriteRow(unit, plan, slots, count)) return;
     const Slot* slot = slots;
     const Slot* const slotsEnd = slots + count;
     std::int32_t index = 0;
@@ -231,6 +225,30 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
 }
 
 }  // namespace
+
+void WriteRowStatement(Unit& unit, const Layout& layout, const std::uint32_t* bits, std::int32_t count,
+                       std::uint64_t rowKinds) {
+    if (layout.writePlan != nullptr && layout.writePlan->rowKinds == rowKinds) {
+        unit.BeginWriting();
+        WriteRow(unit, *layout.writePlan, bits);
+        return;
+    }
+    // Any other layout takes the values one by one as slots, from storage of their own kinds.
+    std::int32_t integers[MaxRowFields];
+    float reals[MaxRowFields];
+    Slot slots[MaxRowFields];
+    for (std::int32_t i = 0; i < count; ++i) {
+        const auto kind = (rowKinds >> (RowKindBits * i)) & ((std::uint64_t{1} << RowKindBits) - 1);
+        if (kind == RowKind(Slot::Int)) {
+            integers[i] = std::bit_cast<std::int32_t>(bits[i]);
+            slots[i] = MakeValue(integers[i]);
+        } else {
+            reals[i] = std::bit_cast<float>(bits[i]);
+            slots[i] = MakeValue(reals[i]);
+        }
+    }
+    WriteStatement(unit, layout, slots, count);
+}
 
 void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
     unit.BeginWriting();

@@ -43,6 +43,27 @@ TEST_F(WriteTest, TableLineOf76Columns) {
     EXPECT_EQ(Written(), line + "\r\n");
 }
 
+// Single values take the short road of a table row only when their kinds and number match the
+// row's fields; any other statement of single values is written field by field, to the same bytes.
+TEST_F(WriteTest, SingleValuesInRowsAndInOtherLayouts) {
+    const std::int32_t node = 17;
+    const float a = 12.5f, b = -0.5f, c = 3.0f;
+    Write(Out(), "(1X,I5,3(4X,E10.3))", node, a, b, c);
+    Write(Out(), "(1X,I5,3(4X,E10.3))", node, a, b);
+    Write(Out(), "(1X,I5,/,3E10.3)", node, a, b, c);
+    Write(Out(), "(1X,I5,(E10.3))", node, a, b, c);
+    Table<float, 3> v;
+    v(1) = a;
+    v(2) = b;
+    v(3) = c;
+    Write(Out(), "(1X,I5,3(4X,E10.3))", node, Entries(v, 1, 3));
+    const std::string row = "    17      .125E+02     -.500E+00      .300E+01\r\n";
+    EXPECT_EQ(Written(), row + "    17      .125E+02     -.500E+00    \r\n" + "    17\r\n  .125E+02 -.500E+00  .300E+01\r\n" +
+                             "    17  .125E+02\r\n -.500E+00\r\n  .300E+01\r\n" + row);
+    EXPECT_NE(ErrorOf([&] { Write(Out(), "(1X,I5,E10.3)", node, node); }).find("an integer value for E10.3"),
+              std::string::npos);
+}
+
 TEST_F(WriteTest, ReversionStartsNewRecords) {
     Table<float, 16> v;
     for (std::int32_t i = 1; i <= 16; ++i) v(i) = static_cast<float>(i);
