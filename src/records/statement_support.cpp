@@ -3,22 +3,43 @@
 
 namespace tc::records_detail {
 
+namespace {
+
+// A letter and the field's width, with its decimals when it has them ("I5", "E10.3"); built by
+// appending, which some compilers check more calmly than sums of texts.
+std::string Descriptor(char letter, const FieldDescriptor& field, bool decimals) {
+    std::string text(1, letter);
+    text += std::to_string(field.width);
+    if (decimals) {
+        text += '.';
+        text += std::to_string(field.decimals);
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string DescriptorText(const FieldDescriptor& field) {
     switch (field.kind) {
         case FieldDescriptor::I:
-            return "I" + std::to_string(field.width);
+            return Descriptor('I', field, false);
         case FieldDescriptor::F:
-            return "F" + std::to_string(field.width) + "." + std::to_string(field.decimals);
+            return Descriptor('F', field, true);
         case FieldDescriptor::E:
-            return "E" + std::to_string(field.width) + "." + std::to_string(field.decimals);
+            return Descriptor('E', field, true);
         case FieldDescriptor::A:
-            return field.width > 0 ? "A" + std::to_string(field.width) : std::string("A");
+            return field.width > 0 ? Descriptor('A', field, false) : std::string("A");
         case FieldDescriptor::X:
             return std::to_string(field.width) + "X";
         case FieldDescriptor::Slash:
             return "/";
         case FieldDescriptor::Literal:
-            return "'" + std::string(field.text) + "'";
+        {
+            std::string text(1, '\'');
+            text += field.text;
+            text += '\'';
+            return text;
+        }
     }
     return "?";
 }
