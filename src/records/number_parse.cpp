@@ -1,6 +1,7 @@
 // Number fields of input records: integers and reals read from the exact text of their columns.
 #include "records/number_parse.hpp"
 
+#include <bit>
 #include <charconv>
 #include <string>
 
@@ -115,7 +116,87 @@ FieldStatus ParseIntegerField(std::string_view field, std::int32_t& value) {
     return FieldStatus::Ok;
 }
 
+bool WordReal(std::string_view field, std::int32_t decimals, float& value, RealShape* shape) {
+    using namespace word_real;
+    if constexpr (std::endian::native != std::endian::little) return false;
+    const std::size_t n = field.size();
+    if (n - 9 > 7) return false;
+    Word word = Load(field.data() + n - 8);  // the last eight columns
+    // The columns before them in the top bytes, xor-ed with blanks: zero where blank.
+    Word head = (Load(field.data()) ^ Blanks) << (8 * (16 - n));
+    const Word key[] = {word, head};
+    int shift = 0;
+    if ((word >> 56) == ' ') {
+        // Trailing blanks: the text moves to the right end.
+        const Word other = word ^ Blanks;
+        const Word nonBlank = (((other & Low7) + Low7) | other) & High;
+        if (nonBlank == 0) return false;
+        shift = std::countl_zero(nonBlank);  // 8 bits a trailing blank, 8 to 56
+        word = (word << shift) | ((head ^ Blanks) >> (64 - shift));
+        head <<= shift;
+    }
+    std::int32_t exponent = 0;
+    const bool exponentField = ((word >> 32) & 0xdfu) - 'D' <= 1;
+    bool exponentNegative = false;
+    if (exponentField) {
+        // An exponent letter four columns from the end: a sign and two digits follow.
+        const Word sign = (word >> 40) & 0xffu;
+        const Word digits = (word >> 48) ^ 0x3030u;
+        if ((sign != '+' && sign != '-') || (digits & 0xf0f0u) != 0 || ((digits + 0x7676u) & 0x8080u) != 0) {
+            return false;
+        }
+        exponentNegative = sign == '-';
+        exponent = static_cast<std::int32_t>((digits & 0xffu) * 10 + (digits >> 8));
+        if (exponentNegative) exponent = -exponent;
+        word = (word << 32) | ((head ^ Blanks) >> 32);
+        head <<= 32;
+    }
+    // Before the word, blanks and at most a sign right before it.
+    const bool signBefore = head != 0;
+    if (signBefore && ((head << 8) != 0 || ((head >> 56) != ('+' ^ ' ') && (head >> 56) != ('-' ^ ' ')))) {
+        return false;
+    }
+    bool negative = (head >> 56) == ('-' ^ ' ');
+
+    const Word t = word ^ Zeros;  // digit values in the digits' bytes
+    const Word nonDigit = NonDigits(t);
+    if (nonDigit == High) return false;  // no digit
+    // The last column that is not a digit is the point, if there is one; the others lead.
+    const int last = 56 - std::countl_zero(nonDigit | 0x80u);  // 8 bits a column
+    const bool point = ((word >> last) & 0xffu) == '.';
+    const Word before = point ? (Word{1} << last) - 1 : 0;  // the columns before the point
+    const Word after = point ? ~before << 8 : ~Word{0};      // and those after it
+    const Word lead = point ? nonDigit & before : nonDigit;
+    const Word leadBytes = (lead >> 7) * 0xffu;
+    if ((leadBytes & (leadBytes + 1)) != 0) return false;  // a non-digit between digits
+    const Word text = (word ^ Blanks) & leadBytes;  // zero but for a sign
+    if (text != 0) {
+        // A sign, the last of the leading columns, after blanks only and no sign before.
+        const int at = 56 - std::countl_zero(lead);
+        const Word sign = text >> at;
+        if (signBefore || text != sign << at || (sign != ('+' ^ ' ') && sign != ('-' ^ ' '))) return false;
+        negative = sign == ('-' ^ ' ');
+    } else if (signBefore && lead != 0) {
+        return false;  // blanks between a sign and the digits
+    }
+    Word digits = t & ~leadBytes;
+    digits = ((digits & before) << 8) | (digits & after);  // the columns before the point move over it
+    const std::int32_t fraction = point ? 7 - last / 8 : decimals;
+    if (!ScaleExact(EightDigits(digits), exponent - fraction, negative, value)) return false;
+    if (shape != nullptr) {
+        const Word digitValues = (key[0] ^ Zeros) & ~((NonDigits(key[0] ^ Zeros) >> 7) * 0xffu);
+        *shape = {RealShapes::WidthKey(n, decimals), key[1], key[0] ^ digitValues, shift, -fraction,
+                  exponentField, exponentNegative, negative, ~leadBytes, before, after};
+    }
+    return true;
+}
+
 FieldStatus ParseRealField(std::string_view field, std::int32_t decimals, float& value) {
+    if (WordReal(field, decimals, value, nullptr)) return FieldStatus::Ok;
+    return ParseRealText(field, decimals, value);
+}
+
+FieldStatus ParseRealText(std::string_view field, std::int32_t decimals, float& value) {
     if (ShortReal(field, decimals, value)) return FieldStatus::Ok;
     RealText text;
     std::size_t i = 0;

@@ -44,7 +44,7 @@ public:
                 const std::size_t start = column_;
                 const std::string_view text = Take(static_cast<std::size_t>(field.width));
                 const FieldStatus status =
-                    ParseRealField(text, field.decimals, static_cast<float*>(slot.where)[index]);
+                    ParseRealField(text, field.decimals, static_cast<float*>(slot.where)[index], shapes_);
                 if (status != FieldStatus::Ok) Refuse(field, start, text, status);
                 return;
             }
@@ -104,6 +104,7 @@ private:
     const Layout& layout_;
     std::string_view record_;
     std::size_t column_ = 0;
+    RealShapes shapes_;
 };
 
 }  // namespace
