@@ -183,7 +183,9 @@ bool WordReal(std::string_view field, std::int32_t decimals, float& value, RealS
     digits = ((digits & before) << 8) | (digits & after);  // the columns before the point move over it
     const std::int32_t fraction = point ? 7 - last / 8 : decimals;
     if (!ScaleExact(EightDigits(digits), exponent - fraction, negative, value)) return false;
-    if (shape != nullptr) {
+    // A shape is remembered only when the columns before the last eight hold no digit: a field
+    // of the shape is read from the digits of its last eight columns.
+    if (shape != nullptr && NonDigits(key[1] ^ Blanks ^ Zeros) == High) {
         const Word digitValues = (key[0] ^ Zeros) & ~((NonDigits(key[0] ^ Zeros) >> 7) * 0xffu);
         *shape = {RealShapes::WidthKey(n, decimals), key[1], key[0] ^ digitValues, shift, -fraction,
                   exponentField, exponentNegative, negative, ~leadBytes, before, after};

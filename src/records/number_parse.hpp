@@ -89,7 +89,8 @@ struct RealShape {
 // with at most one point, optionally E, D, e or d with a sign and two digits, then blanks, the
 // mantissa within eight columns but for its sign, the digits and the power of ten exact floats.
 // Returns false for anything else, valid or not, and the general reading decides. On success
-// fills shape, when given, so that fields of the same shape take RealShapes::Read.
+// fills shape, when given, so that fields of the same shape take RealShapes::Read; but only if
+// the columns before the last eight hold no digit.
 bool WordReal(std::string_view field, std::int32_t decimals, float& value, RealShape* shape);
 
 // The shapes of the last few fields of a statement; a field of one of them is read straight
@@ -105,7 +106,9 @@ public:
         const Word word = Load(field.data() + n - 8);
         const Word head = (Load(field.data()) ^ Blanks) << (8 * (16 - n));
         const Word t = word ^ Zeros;
-        const Word digitValues = t & ~((NonDigits(t) >> 7) * 0xffu);
+        // A byte of 0x80 or more may carry into the next and make a digit look like none; such a
+        // field matches no shape, so the carry does no harm here.
+        const Word digitValues = t & ~(((((t + Ones * 0x76u) | t) & High) >> 7) * 0xffu);
         const Word skeleton = word ^ digitValues;
         const RealShape& s = shapes_[Slot(skeleton, head)];
         if (((s.skeleton ^ skeleton) | (s.head ^ head) | (s.width ^ WidthKey(n, decimals))) != 0) return false;

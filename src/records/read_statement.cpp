@@ -39,15 +39,10 @@ public:
                 return;
             }
             case FieldDescriptor::F:
-            case FieldDescriptor::E: {
+            case FieldDescriptor::E:
                 if (slot.kind != Slot::Real) Mismatch(field, slot);
-                const std::size_t start = column_;
-                const std::string_view text = Take(static_cast<std::size_t>(field.width));
-                const FieldStatus status =
-                    ParseRealField(text, field.decimals, static_cast<float*>(slot.where)[index], shapes_);
-                if (status != FieldStatus::Ok) Refuse(field, start, text, status);
+                Real(field, static_cast<float*>(slot.where)[index]);
                 return;
-            }
             case FieldDescriptor::A:
                 Text(field, slot, index);
                 return;
@@ -56,7 +51,28 @@ public:
         }
     }
 
+    // Real fields into real destinations for as long as both last; returns the next item.
+    std::int32_t Reals(const FieldDescriptor* items, std::int32_t i, std::int32_t end, ValueCursor& value) {
+        do {
+            Real(items[i], static_cast<float*>(value.slot().where)[value.index()]);
+            value.Next();
+            ++i;
+        } while (i != end && IsReal(items[i]) && !value.AtEnd() && value.slot().kind == Slot::Real);
+        return i;
+    }
+
+    static bool IsReal(const FieldDescriptor& field) {
+        return field.kind == FieldDescriptor::F || field.kind == FieldDescriptor::E;
+    }
+
 private:
+    void Real(const FieldDescriptor& field, float& dest) {
+        const std::size_t start = column_;
+        const std::string_view text = Take(static_cast<std::size_t>(field.width));
+        const FieldStatus status = ParseRealField(text, field.decimals, dest, shapes_);
+        if (status != FieldStatus::Ok) Refuse(field, start, text, status);
+    }
+
     // Aw: a field at least as wide as the item gives the item its rightmost characters; a
     // narrower one fills the item from the left, padded with blanks.
     void Text(const FieldDescriptor& field, const Slot& slot, std::int32_t index) {
@@ -138,6 +154,10 @@ void ReadStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int
                 break;
             default:
                 if (value.AtEnd()) return;  // the rest of the record is passed over
+                if (Reader::IsReal(field) && value.slot().kind == Slot::Real) {
+                    i = reader.Reals(items, i, itemCount, value);
+                    continue;
+                }
                 reader.Field(field, value.slot(), value.index());
                 value.Next();
                 break;
