@@ -14,11 +14,21 @@ namespace {
 // before it is raised, so a step runs at most this plus two passes).
 constexpr std::int32_t ZonePassLimit = 100;
 
+// The previous step's zone, read once for a loop over the members; a zone of no height holds
+// nothing.
+struct PreviousZone {
+    bool band;
+    float hmin;
+    float hmax;
+};
+
+PreviousZone ReadPreviousZone(const SectionState& s) { return {s.hmax0 - s.hmin0 != 0.0f, s.hmin0, s.hmax0}; }
+
 // A height inside the previous step's zone; the top edge counts as inside only where asked.
-bool InsidePreviousZone(const SectionState& s, float y, bool topInclusive) {
-    if (s.hmax0 - s.hmin0 == 0.0f) return false;
-    if (topInclusive) return s.hmin0 < y && y <= s.hmax0;
-    return s.hmin0 < y && y < s.hmax0;
+bool InsidePreviousZone(const PreviousZone& z, float y, bool topInclusive) {
+    if (!z.band) return false;
+    if (topInclusive) return z.hmin < y && y <= z.hmax;
+    return z.hmin < y && y < z.hmax;
 }
 
 // The step's working stresses and strains from the committed state and the increments. Elements
@@ -26,26 +36,31 @@ bool InsidePreviousZone(const SectionState& s, float y, bool topInclusive) {
 // edge count as inside.
 void SetStartValues(const JobInput& job, const ElementGeometry& g, StepTables& t, bool secondForm) {
     const SectionState& s = t.state;
+    const PreviousZone z = ReadPreviousZone(s);
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
-        t.sigmaC(e) = InsidePreviousZone(s, g.CY(e), false) ? s.SigmaCPrev(e) : s.SigmaCPrev(e) + t.DSigmaC(e);
+        const float prev = s.SigmaCPrev(e);
+        t.sigmaC(e) = InsidePreviousZone(z, g.CY(e), false) ? prev : prev + t.DSigmaC(e);
         t.epsilonC(e) = s.EpsilonCPrev(e) + t.DEpsilonC(e);
     }
     for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
-        const float sy = job.bars.SY(j);
-        t.sigmaS(j) = InsidePreviousZone(s, sy, secondForm) ? s.SigmaSPrev(j) : s.SigmaSPrev(j) + t.DSigmaS(j);
+        const float prev = s.SigmaSPrev(j);
+        t.sigmaS(j) = InsidePreviousZone(z, job.bars.SY(j), secondForm) ? prev : prev + t.DSigmaS(j);
         t.epsilonS(j) = s.EpsilonSPrev(j) + t.DEpsilonS(j);
     }
 }
 
 void ApplyCorrections(const JobInput& job, StepTables& t, const ElementReals& depsc, const BarReals& depss) {
+    const float Ec = t.Ec;
     const float Es = job.material(param::Es);
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
-        t.sigmaC(e) = depsc(e) * t.Ec + t.sigmaC(e);
-        t.epsilonC(e) = t.epsilonC(e) + depsc(e);
+        const float d = depsc(e);
+        t.sigmaC(e) = d * Ec + t.sigmaC(e);
+        t.epsilonC(e) = t.epsilonC(e) + d;
     }
     for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
-        t.sigmaS(j) = depss(j) * Es + t.sigmaS(j);
-        t.epsilonS(j) = t.epsilonS(j) + depss(j);
+        const float d = depss(j);
+        t.sigmaS(j) = d * Es + t.sigmaS(j);
+        t.epsilonS(j) = t.epsilonS(j) + d;
     }
 }
 
@@ -66,31 +81,40 @@ void ZoneIteration(const JobInput& job, const ElementGeometry& g, float YTOP, fl
     float zonePrev = t.hmax - t.hmin;
     std::int32_t counter = 0;
     for (;;) {
-        for (std::int32_t e = 1; e <= job.NELX; ++e) {
-            t.depsc1(e) = 0.0f;
-            t.depsc2(e) = 0.0f;
-            t.ZoneSigmaC(e) = InsidePreviousZone(s, g.CY(e), false) ? s.SigmaCPrev(e) - t.DT(e) * alphaC * t.Ec
-                                                                    : t.sigmaC(e);
-        }
-        for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
-            t.depss1(j) = 0.0f;
-            t.depss2(j) = 0.0f;
-            t.ZoneSigmaS(j) = InsidePreviousZone(s, job.bars.SY(j), false)
-                                  ? s.SigmaSPrev(j) - t.DTS(j) * alphaS * Es
-                                  : 0.0f;
-        }
         if (t.CrackZoneFlag == 1) {
+            // The band's members start from their committed stress less the step's free thermal
+            // stress; SolveCrackZone and RedistributeUncracked set every correction themselves.
+            const PreviousZone z = ReadPreviousZone(s);
+            const float Ec = t.Ec;
+            for (std::int32_t e = 1; e <= job.NELX; ++e) {
+                t.ZoneSigmaC(e) = InsidePreviousZone(z, g.CY(e), false) ? s.SigmaCPrev(e) - t.DT(e) * alphaC * Ec
+                                                                        : t.sigmaC(e);
+            }
+            for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+                t.ZoneSigmaS(j) = InsidePreviousZone(z, job.bars.SY(j), false)
+                                      ? s.SigmaSPrev(j) - t.DTS(j) * alphaS * Es
+                                      : 0.0f;
+            }
             SolveCrackZone(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, P, t.Ec, t.ZoneSigmaC,
                            t.ZoneSigmaS, t.depsc1, t.depss1, t.hmax, t.hmin, s.u1, s.u2, s.depsc0, s.depss0,
                            t.Depsc2InZone, t.Depss2InZone, t.OpeningSum1, t.OpeningSum2);
-        }
-        ApplyCorrections(job, t, t.depsc1, t.depss1);
-        if (t.CrackZoneFlag == 1) {
+            ApplyCorrections(job, t, t.depsc1, t.depss1);
             RedistributeUncracked(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, P, t.Ec, t.sigmaC,
                                   t.sigmaS, t.depsc2, t.depss2, t.SectionCentroidY, t.hmax, t.hmin, s.SectionN,
                                   s.SectionM, s.u1, s.u2, t.RestraintN, t.RestraintM, t.Opening1, t.Opening2);
+            ApplyCorrections(job, t, t.depsc2, t.depss2);
+        } else {
+            for (std::int32_t e = 1; e <= job.NELX; ++e) {
+                t.depsc1(e) = 0.0f;
+                t.depsc2(e) = 0.0f;
+            }
+            for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
+                t.depss1(j) = 0.0f;
+                t.depss2(j) = 0.0f;
+            }
+            ApplyCorrections(job, t, t.depsc1, t.depss1);
+            ApplyCorrections(job, t, t.depsc2, t.depss2);
         }
-        ApplyCorrections(job, t, t.depsc2, t.depss2);
         Judge(job, YTOP, YBOT, t);
         const float zone = t.hmax - t.hmin;
         if (zone == zonePrev || counter > ZonePassLimit) break;
@@ -106,10 +130,13 @@ void CloseStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, 
     const MaterialParameters& P = job.material;
     const float alphaS = P(param::AlphaS);
     SectionState& s = t.state;
-    const bool band = t.hmax - t.hmin != 0.0f;
+    const float hmax = t.hmax;
+    const float hmin = t.hmin;
+    const bool band = hmax - hmin != 0.0f;
 
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
-        if (band && t.hmin < g.CY(e) && g.CY(e) < t.hmax) {
+        const float cy = g.CY(e);
+        if (band && hmin < cy && cy < hmax) {
             s.depsc0(e) = t.depsc1(e) + s.depsc0(e) + t.depsc2(e);
             t.Depsc2InZone(e) = t.Depsc2InZone(e) + t.depsc2(e);
         }
@@ -117,7 +144,7 @@ void CloseStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, 
     for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
         s.ThermalStrainS(j) = s.ThermalStrainS(j) + t.DTS(j) * alphaS;
         const float sy = job.bars.SY(j);
-        if (band && t.hmin < sy && sy <= t.hmax) {
+        if (band && hmin < sy && sy <= hmax) {
             s.depss0(j) = s.depss0(j) + t.depss2(j) + t.depss1(j);
             t.Depss2InZone(j) = t.Depss2InZone(j) + t.depss2(j);
         }
@@ -128,13 +155,14 @@ void CloseStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, 
 
     WriteStepTables(units[unit::List], job, t);
 
-    t.CrackedListCount = 0;
+    std::int32_t cracked = 0;
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
         if (s.CrackCount(e) >= 1) {
-            t.CrackedListCount = t.CrackedListCount + 1;
-            t.CrackedList(t.CrackedListCount) = e;
+            cracked = cracked + 1;
+            t.CrackedList(cracked) = e;
         }
     }
+    t.CrackedListCount = cracked;
     WriteResultRecords(units, job, t);
 
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
@@ -152,18 +180,23 @@ void CloseStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, 
 
     if (t.CrackZoneFlag == 1) {
         // Only the uncracked elements carry force; every bar does.
+        const float yc = t.SectionCentroidY;
         float n = 0.0f;
         float m = 0.0f;
         for (std::int32_t e = 1; e <= job.NELX; ++e) {
             const float cy = g.CY(e);
-            if (cy < t.hmin || cy > t.hmax) {
-                n = n + t.sigmaC(e) * g.AREA(e);
-                m = m + (cy - t.SectionCentroidY) * t.sigmaC(e) * g.AREA(e);
+            if (cy < hmin || cy > hmax) {
+                const float sigma = t.sigmaC(e);
+                const float area = g.AREA(e);
+                n = n + sigma * area;
+                m = m + (cy - yc) * sigma * area;
             }
         }
         for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
-            n = n + t.sigmaS(j) * job.bars.AREA(j);
-            m = m + (job.bars.SY(j) - t.SectionCentroidY) * t.sigmaS(j) * job.bars.AREA(j);
+            const float sigma = t.sigmaS(j);
+            const float area = job.bars.AREA(j);
+            n = n + sigma * area;
+            m = m + (job.bars.SY(j) - yc) * sigma * area;
         }
         s.SectionN = n;
         s.SectionM = m;
@@ -191,10 +224,16 @@ void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, fl
 
     InterpolateBarTemperatures(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX,
                                job.bars.SY, job.bars.ELEM, t.NodeTemp, t.TS, job.IECHO, list);
-    if (job.IECHO == 2) WriteElementTemperatureHeading(list);
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
         t.DT(e) = t.TempElm(e) - t.TempElm0(e);
-        if (job.IECHO == 2) WriteElementTemperatureRow(list, e, t.TempElm(e), t.TempElm0(e), t.DT(e));
+    }
+    if (job.IECHO == 2) {
+        WriteElementTemperatureHeading(list);
+        for (std::int32_t e = 1; e <= job.NELX; ++e) {
+            WriteElementTemperatureRow(list, e, t.TempElm(e), t.TempElm0(e), t.DT(e));
+        }
+    }
+    for (std::int32_t e = 1; e <= job.NELX; ++e) {
         t.TempElm0(e) = t.TempElm(e);
     }
     for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
