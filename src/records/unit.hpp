@@ -87,7 +87,8 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::size_t bufferSize_ = 0;
     std::size_t begin_ = 0, end_ = 0;  // input: unread bytes; output: begin_ unused, end_ = filled
-    std::int64_t fileOffset_ = 0;      // input: bytes taken from the file so far
+    std::int64_t fileOffset_ = 0;      // input: bytes taken from the file so far; output: bytes
+                                       // of the file before the buffer's first
     bool eof_ = false;
 };
 

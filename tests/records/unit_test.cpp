@@ -140,6 +140,31 @@ TEST(Units, LargeOutputPassesThroughTheBuffer) {
         const std::string huge(200000, 'h');  // longer than the buffer
         Write(u, "(A)", huge);
         expected += huge + "\r\n";
+        for (std::int32_t i = 0; i < 10000; ++i) {
+            Write(u, "(I3)", i % 1000);
+            char line[16];
+            std::snprintf(line, sizeof line, "%3d\r\n", i % 1000);
+            expected += line;
+        }
+    }
+    EXPECT_EQ(ReadFile(name), expected);
+}
+
+// Output that starts where the reading stopped, mid-chunk, still goes out whole and in order.
+TEST(Units, LargeOutputAfterReadingKeepsEveryByte) {
+    TempFolder folder;
+    const std::string name = folder.File("mixed.out");
+    WriteFile(name, "first\nsecond\n");
+    std::string expected = "first\n";
+    {
+        UnitTable units;
+        Unit& u = units.Open(70, name, OpenStatus::Unknown);
+        Read(u, "()");
+        for (std::int32_t i = 0; i < 50000; ++i) {
+            const std::int32_t width = 1 + i % 11;
+            Write(u, "(A)", std::string(static_cast<std::size_t>(width), static_cast<char>('a' + i % 26)));
+            expected += std::string(static_cast<std::size_t>(width), static_cast<char>('a' + i % 26)) + "\r\n";
+        }
     }
     EXPECT_EQ(ReadFile(name), expected);
 }
