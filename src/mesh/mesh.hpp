@@ -1,6 +1,7 @@
 #pragma once
 // Mesh and temperature field: bar location, element geometry, temperature history, bar temperature.
 
+#include <array>
 #include <cstdint>
 
 #include "core/table.hpp"
@@ -27,8 +28,26 @@ void ReadTemperatureHeader(Unit& temperatures, std::int32_t& stepCount);
 void ReadTemperatureBlock(Unit& temperatures, std::int32_t nx, std::int32_t nelx, const ElementTable& elements,
                           float& age, NodeReals& nodeTemp, ElementReals& elementTemp, std::int32_t& nstep);
 
-// Temperature of every bar by inverting its element's bilinear map; writes the bar table to the list
-// file when iecho is 1 or more, and a warning record for every local coordinate outside [-1, 1].
+// Where every bar stands in its element: the element's corner nodes (all 0 for a bar with no
+// element or an element with a corner that is no node) and the bar's local coordinates there.
+struct BarLocalCoordinates {
+    std::array<BarInts, 4> node;
+    BarReals xi;
+    BarReals eta;
+};
+
+// Local coordinates of every bar in its element by inverting the element's bilinear map. They
+// depend on the mesh alone, so a run finds them once.
+void ComputeBarLocalCoordinates(const NodeReals& X, const NodeReals& Y, const ElementTable& elements,
+                                std::int32_t nsteel, const BarReals& SX, const BarReals& SY, const BarInts& ELEM,
+                                BarLocalCoordinates& local);
+
+// Temperature of every bar at its local coordinates; writes the bar table to the list file when
+// iecho is 1 or more, and a warning record for every local coordinate outside [-1, 1].
+void InterpolateBarTemperatures(const BarLocalCoordinates& local, std::int32_t nsteel, const NodeReals& nodeTemp,
+                                BarReals& barTemp, std::int32_t iecho, Unit& list);
+
+// The same straight from the mesh: finds the bars' local coordinates first, then interpolates.
 void InterpolateBarTemperatures(const NodeReals& X, const NodeReals& Y, const ElementTable& elements,
                                 std::int32_t nelx, std::int32_t nsteel, const BarReals& SX, const BarReals& SY,
                                 const BarInts& ELEM, const NodeReals& nodeTemp, BarReals& barTemp,

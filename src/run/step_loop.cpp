@@ -222,8 +222,7 @@ void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, fl
     }
     WritePropertyLine(list, t);
 
-    InterpolateBarTemperatures(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX,
-                               job.bars.SY, job.bars.ELEM, t.NodeTemp, t.TS, job.IECHO, list);
+    InterpolateBarTemperatures(t.barLocal, job.NSTEEL, t.NodeTemp, t.TS, job.IECHO, list);
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
         t.DT(e) = t.TempElm(e) - t.TempElm0(e);
     }
@@ -263,8 +262,9 @@ void RunStepLoop(UnitTable& units, const JobInput& job, const ElementGeometry& g
     float firstAge = 0.0f;
     std::int32_t firstStep = 0;
     ReadTemperatureBlock(temperatures, job.NX, job.NELX, job.elements, firstAge, t.NodeTemp, t.TempElm0, firstStep);
-    InterpolateBarTemperatures(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX,
-                               job.bars.SY, job.bars.ELEM, t.NodeTemp, t.TS0, job.IECHO, units[unit::List]);
+    ComputeBarLocalCoordinates(job.nodes.X, job.nodes.Y, job.elements, job.NSTEEL, job.bars.SX, job.bars.SY,
+                               job.bars.ELEM, t.barLocal);
+    InterpolateBarTemperatures(t.barLocal, job.NSTEEL, t.NodeTemp, t.TS0, job.IECHO, units[unit::List]);
     ReadInitialState(units, job.Iinit, job.NELX, job.NSTEEL, t.state);
 
     for (std::int32_t k = 1; k <= t.StepCount - 1; ++k) RunStep(units, job, geometry, YTOP, YBOT, t);

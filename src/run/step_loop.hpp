@@ -6,6 +6,7 @@
 
 #include "core/table.hpp"
 #include "cracking/section_state.hpp"
+#include "mesh/mesh.hpp"
 #include "records/records.hpp"
 #include "run/job_input.hpp"
 
@@ -31,6 +32,9 @@ struct StepTables {
     ElementReals ZoneSigmaC;
     ElementReals depsc1, depsc2, Depsc2InZone;
     ElementReals crackIndex;  // ft / sigma-C, for the result record
+
+    // Where every bar stands in its element; found once for the run.
+    BarLocalCoordinates barLocal;
 
     // Bar tables.
     BarReals TS0, TS, DTS;

@@ -198,5 +198,32 @@ TEST_F(BarTemperatureTest, LinearFieldReproducedInEveryCornerOrder) {
     }
 }
 
+// A run finds the local coordinates once and interpolates every step's temperatures from them:
+// step after step the bars get the same temperatures and warnings as from the mesh directly.
+TEST_F(BarTemperatureTest, LocalCoordinatesFoundOnceServeEveryStep) {
+    const std::int32_t e = AddElement(Worked, {10, 20, 30, 40});
+    AddBar(e, 110.0f, 67.5f);
+    AddBar(e, 125.0f, 153.75f);  // outside: one warning every step
+    AddBar(0, 50.0f, 25.0f);     // in no element: no corners, temperature 0
+    BarLocalCoordinates local;
+    ComputeBarLocalCoordinates(mesh.X, mesh.Y, mesh.elements, nsteel, SX, SY, ELEM, local);
+    EXPECT_EQ(local.node[0](3), 0);
+    EXPECT_NEAR(local.xi(1), 0.0f, 1e-6f);
+    EXPECT_NEAR(local.eta(1), 0.0f, 1e-6f);
+    EXPECT_NEAR(local.xi(2), 1.5f, 1e-5f);
+
+    for (const float rise : {0.0f, 2.5f}) {
+        for (std::int32_t n = 1; n <= mesh.nx; ++n) nodeTemp(n) = nodeTemp(n) + rise;
+        const std::size_t before = Listing().size();
+        Interpolate(1);
+        const BarReals direct = TS;
+        const std::string afterDirect = Listing();
+        TS.fill(99.0f);
+        InterpolateBarTemperatures(local, nsteel, nodeTemp, TS, 1, list);
+        for (std::int32_t b = 1; b <= nsteel; ++b) EXPECT_EQ(TS(b), direct(b)) << "bar " << b;
+        EXPECT_EQ(Listing().substr(afterDirect.size()), afterDirect.substr(before));
+    }
+}
+
 }  // namespace
 }  // namespace tc
