@@ -34,6 +34,30 @@ public:
         columns_ += width;
     }
 
+    // A run of reals, the record's place held in locals: the calls that put the numbers would
+    // otherwise have it read back from memory after each one.
+    void Reals(const float* values, std::int32_t count) {
+        std::int32_t i = 0;
+        if (count > 0 && firstNumeric_) Real(values[i++]);
+        char* line = line_;
+        std::int32_t columns = columns_;
+        constexpr std::int32_t width = FreeRealWidth + 1;
+        for (; i < count; ++i) {
+            if (columns + width > MaxFreeColumns) {
+                unit_.CommitRecord(static_cast<std::size_t>(columns));
+                StartRecord();
+                line = line_;
+                // The new record's leading blank stands in for the extra column.
+                PutFreeReal(line + 1, FreeRealWidth, values[i]);
+                columns = 1 + FreeRealWidth;
+                continue;
+            }
+            PutFreeReal(line + columns, width, values[i]);
+            columns += width;
+        }
+        columns_ = columns;
+    }
+
     // A text goes as it is; what does not fit continues on the next record.
     void Text(const char* text, std::size_t length) {
         while (length > 0) {
@@ -90,7 +114,7 @@ void WriteFreeStatement(Unit& unit, const Slot* slots, std::int32_t count) {
                 for (std::int32_t i = 0; i < slot.count; ++i) writer.Integer(static_cast<const std::int32_t*>(slot.where)[i]);
                 break;
             case Slot::Real:
-                for (std::int32_t i = 0; i < slot.count; ++i) writer.Real(static_cast<const float*>(slot.where)[i]);
+                writer.Reals(static_cast<const float*>(slot.where), slot.count);
                 break;
             case Slot::Char:
                 writer.Text(static_cast<const char*>(slot.where), static_cast<std::size_t>(slot.count));

@@ -90,12 +90,17 @@ static_assert(sizeof(float) == sizeof(std::uint32_t) && sizeof(std::int32_t) == 
 // The text put lately in planned F and E fields: a column of a table often holds the same value
 // as in the row above, and copying its characters back costs less than working them out again. A
 // text depends only on the value's bits and the field's form, which together are the key, so a
-// place shared by two fields or a plan gone is no harm.
+// place shared by two fields or a plan gone is no harm. A field whose last ColdMisses values all
+// missed is cold: its texts are then remembered only at every ColdRetry-th miss, which spares the
+// columns whose values always change the cost of remembering, and lets a column warm up again.
 struct FieldMemo {
     std::uint64_t key = 0;  // the form above the value's bits; 0 for none, as no form is 0
     char text[MemoMaxWidth];
+    std::uint32_t misses = 0;  // since the last hit
 };
 thread_local FieldMemo memos[MemoSlots];
+constexpr std::uint32_t ColdMisses = 8;
+constexpr std::uint32_t ColdRetry = 16;  // a power of two
 
 std::uint64_t MemoKey(const PlannedField& field, std::uint32_t bits) { return std::uint64_t{field.form} << 32 | bits; }
 
@@ -118,13 +123,15 @@ public:
             field.put(at, field.width, field.decimals, bits);
             return;
         }
-        const FieldMemo& remembered = memo_[field.memo];
+        FieldMemo& remembered = memo_[field.memo];
         if (remembered.key == MemoKey(field, bits)) {
+            remembered.misses = 0;
             CopyField(at, remembered.text, field.width);
             return;
         }
         field.put(at, field.width, field.decimals, bits);
-        if (count_ < MaxPending) pending_[count_++] = {&field, bits};
+        const std::uint32_t misses = ++remembered.misses;
+        if ((misses <= ColdMisses || misses % ColdRetry == 0) && count_ < MaxPending) pending_[count_++] = {&field, bits};
     }
 
     // Remembers the texts put into the record just built.
