@@ -1,6 +1,8 @@
 // SolveCrackZone: the crack openings u1 (top edge) and u2 (bottom edge) of the band that balance the
 // axial force and moment of the band's concrete against its bars, and the members' strain corrections.
 
+#include <array>
+
 #include "cracking/cracking.hpp"
 
 namespace tc {
@@ -57,22 +59,34 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
 
     const float h = hmax - hmin;
 
+    // The band's members, listed once: every later loop walks only these.
+    std::array<std::int32_t, MaxElements> elementInBand;
+    std::int32_t ne = 0;
+    std::array<std::int32_t, MaxBars> barInBand;
+    std::int32_t nb = 0;
+
     // Centroid of the band's axial stiffness.
     float Sc = 0.0f;
     float ScY = 0.0f;
     for (std::int32_t i = 1; i <= nelx; ++i) {
-        if (ElementInBand(CY(i), hmax, hmin)) {
-            Sc += areaC(i) * Ec;
-            ScY += areaC(i) * CY(i) * Ec;
+        const float cy = CY(i);
+        if (ElementInBand(cy, hmax, hmin)) {
+            const float a = areaC(i);
+            Sc += a * Ec;
+            ScY += a * cy * Ec;
+            elementInBand[static_cast<std::size_t>(ne)] = i;
+            ne += 1;
         }
     }
     float Ss = 0.0f;
     float SsY = 0.0f;
-    std::int32_t nb = 0;
     for (std::int32_t j = 1; j <= nsteel; ++j) {
-        if (BarInBand(SY(j), hmax, hmin)) {
-            Ss += areaS(j) * Es;
-            SsY += areaS(j) * SY(j) * Es;
+        const float sy = SY(j);
+        if (BarInBand(sy, hmax, hmin)) {
+            const float a = areaS(j);
+            Ss += a * Es;
+            SsY += a * sy * Es;
+            barInBand[static_cast<std::size_t>(nb)] = j;
             nb += 1;
         }
     }
@@ -80,49 +94,56 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
     bool zeroDivisor = h == 0.0f || Ss + Sc == 0.0f || L.lcb == 0.0f || L.lcu == 0.0f;
     const float yc = Ss + Sc == 0.0f ? 0.0f : (SsY + ScY) / (Ss + Sc);
 
+    // Normalised height and concrete length of every band element, kept for the strain corrections.
+    std::array<float, MaxElements> zetaC;
+    std::array<float, MaxElements> lengthC;
     float Fc = 0.0f;
     float Mc = 0.0f;
     float Kc11 = 0.0f;
     float Kc12 = 0.0f;
     float Kc21 = 0.0f;
     float Kc22 = 0.0f;
-    bool hasElements = false;
-    for (std::int32_t i = 1; i <= nelx; ++i) {
-        if (!ElementInBand(CY(i), hmax, hmin)) {
-            continue;
-        }
-        hasElements = true;
-        const float zeta = Zeta(CY(i) - hmin, h);
+    for (std::int32_t k = 0; k < ne; ++k) {
+        const std::int32_t i = elementInBand[static_cast<std::size_t>(k)];
+        const float cy = CY(i);
+        const float a = areaC(i);
+        const float zeta = Zeta(cy - hmin, h);
         const float Lc2 = ConcreteLength2(L, zeta);
+        zetaC[static_cast<std::size_t>(k)] = zeta;
+        lengthC[static_cast<std::size_t>(k)] = Lc2;
         zeroDivisor = zeroDivisor || Lc2 == 0.0f;
         const float f = ZoneSigmaC(i) - depsc0(i) * Ec;
-        Fc += f * areaC(i);
-        Mc += (CY(i) - yc) * f * areaC(i);
-        Kc11 -= (zeta + 1.0f) * areaC(i) * Ec / Lc2;
-        Kc12 -= (1.0f - zeta) * areaC(i) * Ec / Lc2;
-        Kc21 -= (CY(i) - yc) * (zeta + 1.0f) * areaC(i) * Ec / Lc2;
-        Kc22 -= (CY(i) - yc) * (1.0f - zeta) * areaC(i) * Ec / Lc2;
+        Fc += f * a;
+        Mc += (cy - yc) * f * a;
+        Kc11 -= (zeta + 1.0f) * a * Ec / Lc2;
+        Kc12 -= (1.0f - zeta) * a * Ec / Lc2;
+        Kc21 -= (cy - yc) * (zeta + 1.0f) * a * Ec / Lc2;
+        Kc22 -= (cy - yc) * (1.0f - zeta) * a * Ec / Lc2;
     }
 
+    // Where every band bar stands, kept for the strain corrections.
+    std::array<BarPlace, MaxBars> placeS;
     float Fs = 0.0f;
     float Ms = 0.0f;
     float Ks11 = 0.0f;
     float Ks12 = 0.0f;
     float Ks21 = 0.0f;
     float Ks22 = 0.0f;
-    for (std::int32_t j = 1; j <= nsteel; ++j) {
-        if (!BarInBand(SY(j), hmax, hmin)) {
-            continue;
-        }
-        const auto [t, zeta, ls, r] = PlaceBar(L, SY(j), hmin, h);
+    for (std::int32_t k = 0; k < nb; ++k) {
+        const std::int32_t j = barInBand[static_cast<std::size_t>(k)];
+        const float sy = SY(j);
+        const float a = areaS(j);
+        const BarPlace place = PlaceBar(L, sy, hmin, h);
+        placeS[static_cast<std::size_t>(k)] = place;
+        const auto [t, zeta, ls, r] = place;
         zeroDivisor = zeroDivisor || ls == 0.0f;
         const float g = ZoneSigmaS(j) - depss0(j) * Es;
-        Fs += g * areaS(j);
-        Ms += (SY(j) - yc) * g * areaS(j);
-        Ks11 += (zeta + 1.0f) * (1.0f - r) * areaS(j) * Es / (4.0f * ls);
-        Ks12 += (1.0f - zeta) * (1.0f - r) * areaS(j) * Es / (4.0f * ls);
-        Ks21 += (SY(j) - yc) * (zeta + 1.0f) * (1.0f - r) * areaS(j) * Es / (4.0f * ls);
-        Ks22 += (SY(j) - yc) * (1.0f - zeta) * (1.0f - r) * areaS(j) * Es / (4.0f * ls);
+        Fs += g * a;
+        Ms += (sy - yc) * g * a;
+        Ks11 += (zeta + 1.0f) * (1.0f - r) * a * Es / (4.0f * ls);
+        Ks12 += (1.0f - zeta) * (1.0f - r) * a * Es / (4.0f * ls);
+        Ks21 += (sy - yc) * (zeta + 1.0f) * (1.0f - r) * a * Es / (4.0f * ls);
+        Ks22 += (sy - yc) * (1.0f - zeta) * (1.0f - r) * a * Es / (4.0f * ls);
     }
 
     const float F = Fc - Fs;
@@ -137,33 +158,30 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
         if (zeroDivisor || D == 0.0f) {
             return;
         }
-        u1 = (F * a22 - Mz * a12) / D;
-        u2 = (a11 * Mz - F * a21) / D;
-        for (std::int32_t j = 1; j <= nsteel; ++j) {
-            if (!BarInBand(SY(j), hmax, hmin)) {
-                continue;
-            }
-            const auto [t, zeta, ls, r] = PlaceBar(L, SY(j), hmin, h);
-            depss1(j) = (1.0f - r) * ((1.0f + zeta) * u1 + (1.0f - zeta) * u2) / (4.0f * ls) - depss0(j) +
+        const float U1 = (F * a22 - Mz * a12) / D;
+        const float U2 = (a11 * Mz - F * a21) / D;
+        u1 = U1;
+        u2 = U2;
+        for (std::int32_t k = 0; k < nb; ++k) {
+            const std::int32_t j = barInBand[static_cast<std::size_t>(k)];
+            const auto [t, zeta, ls, r] = placeS[static_cast<std::size_t>(k)];
+            depss1(j) = (1.0f - r) * ((1.0f + zeta) * U1 + (1.0f - zeta) * U2) / (4.0f * ls) - depss0(j) +
                         Depss2InZone(j);
         }
-        for (std::int32_t i = 1; i <= nelx; ++i) {
-            if (!ElementInBand(CY(i), hmax, hmin)) {
-                continue;
-            }
-            const float zeta = Zeta(CY(i) - hmin, h);
-            const float Lc2 = ConcreteLength2(L, zeta);
-            depsc1(i) = ((u2 - u1) * zeta - u2 - u1) / Lc2 - depsc0(i) + Depsc2InZone(i);
+        for (std::int32_t k = 0; k < ne; ++k) {
+            const std::int32_t i = elementInBand[static_cast<std::size_t>(k)];
+            const float zeta = zetaC[static_cast<std::size_t>(k)];
+            const float Lc2 = lengthC[static_cast<std::size_t>(k)];
+            depsc1(i) = ((U2 - U1) * zeta - U2 - U1) / Lc2 - depsc0(i) + Depsc2InZone(i);
         }
     } else {
         // Without bars the band's concrete simply sheds its stress; the openings are not solved.
-        if (hasElements && Ec == 0.0f) {
+        if (ne > 0 && Ec == 0.0f) {
             return;
         }
-        for (std::int32_t i = 1; i <= nelx; ++i) {
-            if (ElementInBand(CY(i), hmax, hmin)) {
-                depsc1(i) = -ZoneSigmaC(i) / Ec;
-            }
+        for (std::int32_t k = 0; k < ne; ++k) {
+            const std::int32_t i = elementInBand[static_cast<std::size_t>(k)];
+            depsc1(i) = -ZoneSigmaC(i) / Ec;
         }
     }
 
