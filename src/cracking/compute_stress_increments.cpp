@@ -1,6 +1,8 @@
 // ComputeStressIncrements: the step's stress and strain increments by the plane section that best
 // fits the free thermal strains of the uncracked concrete and the bars, with external restraint.
 
+#include <array>
+
 #include "cracking/cracking.hpp"
 
 namespace tc {
@@ -42,12 +44,20 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
     RestraintN = P(param::Rn);
     RestraintM = P(param::Rm1);
 
+    // The uncracked elements, listed once: the section's plane is fitted to these alone.
+    std::array<std::int32_t, MaxElements> uncracked;
+    std::int32_t nu = 0;
     float Ac = 0.0f;
     float Qc = 0.0f;
+    float Fc = 0.0f;
     for (std::int32_t e = 1; e <= nelx; ++e) {
         if (CrackCount(e) == 0) {
-            Ac += areaC(e);
-            Qc += areaC(e) * CY(e);
+            const float a = areaC(e);
+            Ac += a;
+            Qc += a * CY(e);
+            Fc += DT(e) * a * Ec * alphac;
+            uncracked[static_cast<std::size_t>(nu)] = e;
+            nu += 1;
         }
     }
     if (Ac == 0.0f) {
@@ -58,12 +68,6 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
     const float yA = Qc / Ac;
     const float EAc = Ec * Ac;
     const float EQc = Ec * Ac * yA;
-    float Fc = 0.0f;
-    for (std::int32_t e = 1; e <= nelx; ++e) {
-        if (CrackCount(e) == 0) {
-            Fc += DT(e) * areaC(e) * Ec * alphac;
-        }
-    }
     float EAs = 0.0f;
     float EQs = 0.0f;
     float Fs = 0.0f;
@@ -84,11 +88,12 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
 
     float Kc = 0.0f;
     float Ic = 0.0f;
-    for (std::int32_t e = 1; e <= nelx; ++e) {
-        if (CrackCount(e) == 0) {
-            Kc += (CY(e) - y0) * (DT(e) * alphac - eps0) * areaC(e) * Ec;
-            Ic += (CY(e) - y0) * (CY(e) - y0) * areaC(e) * Ec;
-        }
+    for (std::int32_t k = 0; k < nu; ++k) {
+        const std::int32_t e = uncracked[static_cast<std::size_t>(k)];
+        const float dy = CY(e) - y0;
+        const float a = areaC(e);
+        Kc += dy * (DT(e) * alphac - eps0) * a * Ec;
+        Ic += dy * dy * a * Ec;
     }
     float Ks = 0.0f;
     float Is = 0.0f;
@@ -112,30 +117,36 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
     const float Rn = RestraintN;
     const float Rm = RestraintM;
 
-    DSectionN = 0.0f;
-    DSectionM = 0.0f;
+    float sectionN = 0.0f;
+    float sectionM = 0.0f;
     for (std::int32_t e = 1; e <= nelx; ++e) {
+        const float dy = CY(e) - y0;
         float sigmaIn = 0.0f;
         float sigmaEx = 0.0f;
         if (CrackCount(e) == 0) {
-            sigmaIn = ((CY(e) - y0) * phi + eps0 - DT(e) * alphac) * Ec;
-            sigmaEx = (-Rn * eps0 - (CY(e) - y0) * Rm * phi) * Ec;
+            sigmaIn = (dy * phi + eps0 - DT(e) * alphac) * Ec;
+            sigmaEx = (-Rn * eps0 - dy * Rm * phi) * Ec;
         }
-        DSigmaC(e) = sigmaEx + sigmaIn;
+        const float dsigma = sigmaEx + sigmaIn;
+        DSigmaC(e) = dsigma;
         // Concrete without a modulus takes no strain increment from a stress increment.
-        DEpsilonC(e) = Ec == 0.0f ? 0.0f : DSigmaC(e) / Ec;
-        DSectionN += areaC(e) * sigmaEx;
-        DSectionM += (CY(e) - y0) * areaC(e) * sigmaEx;
+        DEpsilonC(e) = Ec == 0.0f ? 0.0f : dsigma / Ec;
+        const float a = areaC(e);
+        sectionN += a * sigmaEx;
+        sectionM += dy * a * sigmaEx;
     }
     for (std::int32_t j = 1; j <= nsteel; ++j) {
-        DEpsilonS(j) = (SY(j) - y0) * (1.0f - Rm) * phi + (1.0f - Rn) * eps0 - DTS(j) * alphas;
-        const float sigmaEx = (-Rn * eps0 - (SY(j) - y0) * Rm * phi) * Es;
-        DSectionN += sigmaEx * areaS(j);
-        DSectionM += (SY(j) - y0) * sigmaEx * areaS(j);
+        const float dy = SY(j) - y0;
+        const float deps = dy * (1.0f - Rm) * phi + (1.0f - Rn) * eps0 - DTS(j) * alphas;
+        DEpsilonS(j) = deps;
+        DSigmaS(j) = deps * Es;
+        const float sigmaEx = (-Rn * eps0 - dy * Rm * phi) * Es;
+        const float a = areaS(j);
+        sectionN += sigmaEx * a;
+        sectionM += dy * sigmaEx * a;
     }
-    for (std::int32_t j = 1; j <= nsteel; ++j) {
-        DSigmaS(j) = DEpsilonS(j) * Es;
-    }
+    DSectionN = sectionN;
+    DSectionM = sectionM;
 }
 
 }  // namespace tc
