@@ -2,6 +2,8 @@
 // and every bar) that brings its force and moment back to SectionN and SectionM, and the openings
 // this plane adds at the band's edges.
 
+#include <array>
+
 #include "cracking/cracking.hpp"
 
 namespace tc {
@@ -25,20 +27,32 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
     const float lsu = P(param::lsu);
     const float Es = P(param::Es);
 
-    // Stiffness centroid of the uncracked part.
+    // Stiffness centroid of the uncracked part, whose elements are listed once.
+    std::array<std::int32_t, MaxElements> uncracked;
+    std::int32_t nu = 0;
     float Sc = 0.0f;
     float ScY = 0.0f;
     for (std::int32_t i = 1; i <= nelx; ++i) {
-        if (ElementUncracked(CY(i), hmax, hmin)) {
-            Sc += areaC(i) * Ec;
-            ScY += areaC(i) * CY(i) * Ec;
+        const float cy = CY(i);
+        if (ElementUncracked(cy, hmax, hmin)) {
+            const float a = areaC(i);
+            Sc += a * Ec;
+            ScY += a * cy * Ec;
+            uncracked[static_cast<std::size_t>(nu)] = i;
+            nu += 1;
         }
     }
     float Ss = 0.0f;
     float SsY = 0.0f;
+    std::int32_t nb = 0;
     for (std::int32_t j = 1; j <= nsteel; ++j) {
-        Ss += areaS(j) * Es;
-        SsY += areaS(j) * SY(j) * Es;
+        const float sy = SY(j);
+        const float a = areaS(j);
+        Ss += a * Es;
+        SsY += a * sy * Es;
+        if (hmin < sy && sy <= hmax) {
+            nb += 1;
+        }
     }
 
     // An uncracked part without axial stiffness takes nothing and opens nothing.
@@ -59,21 +73,26 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
     float Nc = 0.0f;
     float Mc = 0.0f;
     float Ic = 0.0f;
-    for (std::int32_t i = 1; i <= nelx; ++i) {
-        if (ElementUncracked(CY(i), hmax, hmin)) {
-            Nc += areaC(i) * sigmaC(i);
-            Mc += (CY(i) - yu) * areaC(i) * sigmaC(i);
-            Ic += (CY(i) - yu) * (CY(i) - yu) * areaC(i) * Ec;
-        }
+    for (std::int32_t k = 0; k < nu; ++k) {
+        const std::int32_t i = uncracked[static_cast<std::size_t>(k)];
+        const float dy = CY(i) - yu;
+        const float a = areaC(i);
+        const float sigma = sigmaC(i);
+        Nc += a * sigma;
+        Mc += dy * a * sigma;
+        Ic += dy * dy * a * Ec;
     }
     const float As = Ss;
     float Ns = 0.0f;
     float Ms = 0.0f;
     float Is = 0.0f;
     for (std::int32_t j = 1; j <= nsteel; ++j) {
-        Ns += areaS(j) * sigmaS(j);
-        Ms += (SY(j) - yu) * areaS(j) * sigmaS(j);
-        Is += (SY(j) - yu) * (SY(j) - yu) * areaS(j) * Es;
+        const float dy = SY(j) - yu;
+        const float a = areaS(j);
+        const float sigma = sigmaS(j);
+        Ns += a * sigma;
+        Ms += dy * a * sigma;
+        Is += dy * dy * a * Es;
     }
 
     float e0 = (SectionN - Nc - Ns) / (As + Ac);
@@ -86,14 +105,11 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
     }
 
     for (std::int32_t i = 1; i <= nelx; ++i) {
-        depsc2(i) = ElementUncracked(CY(i), hmax, hmin) ? (CY(i) - yu) * k + e0 : 0.0f;
+        const float cy = CY(i);
+        depsc2(i) = ElementUncracked(cy, hmax, hmin) ? (cy - yu) * k + e0 : 0.0f;
     }
-    std::int32_t nb = 0;
     for (std::int32_t j = 1; j <= nsteel; ++j) {
         depss2(j) = (SY(j) - yu) * k + e0;
-        if (hmin < SY(j) && SY(j) <= hmax) {
-            nb += 1;
-        }
     }
 
     // The band's edges open by the plane's strain over the bar lengths when the band holds a bar,
