@@ -50,6 +50,7 @@ private:
     // Parses the text and keeps the layout and a copy of the text for the table's lifetime.
     const Layout* Parse(const char* text, std::size_t length, const char*& copy) {
         auto parsed = std::make_unique<Layout>(ParseLayout(std::string_view(text, length)));
+        parsed->kept = true;
         auto kept = std::make_unique<char[]>(length + 1);
         std::memcpy(kept.get(), text, length);
         copy = kept.get();

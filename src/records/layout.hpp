@@ -43,6 +43,7 @@ struct Layout {
     bool hasData = false;                      // the layout holds any I, F, E or A descriptor
     std::shared_ptr<const std::string> literalStore;  // unescaped literal texts, back to back
     std::shared_ptr<const records_detail::WritePlan> writePlan;  // null: written item by item
+    bool kept = false;  // lives as long as the program: a literal's layout, kept by the cache
 };
 
 // Parses a layout text such as "(1X,I5,5(4X,E10.3))". The layout ends at the parenthesis that

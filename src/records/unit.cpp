@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "records/deferred_writer.hpp"
 #include "records/number_style.hpp"
 #include "records/run_error.hpp"
 
@@ -151,6 +153,7 @@ void Unit::Open(std::int32_t number, std::string name, OpenStatus status) {
 }
 
 void Unit::Release() noexcept {
+    deferred_.reset();
     if (fd_ >= 0) OsClose(fd_);
     fd_ = -1;
     writing_ = false;
@@ -291,7 +294,17 @@ void Unit::WriteOut(const char* data, std::size_t length) {
     }
 }
 
+void Unit::Defer() {
+    if (fd_ < 0 || deferred_ != nullptr) return;
+    try {
+        deferred_ = std::make_unique<records_detail::DeferredWriter>(*this);
+    } catch (const std::system_error&) {
+        // No thread: the unit writes its own records.
+    }
+}
+
 void Unit::Flush() {
+    if (deferred_ != nullptr) deferred_->Drain();
     if (!writing_ || end_ == 0 || fd_ < 0) return;
     const std::size_t length = end_;
     end_ = 0;  // what could not be written is dropped, so a failing file reports once

@@ -11,6 +11,10 @@
 
 namespace tc {
 
+namespace records_detail {
+class DeferredWriter;
+}
+
 enum class OpenStatus { Old, Unknown };
 
 inline constexpr std::int32_t MaxUnit = 99;
@@ -33,8 +37,12 @@ public:
     std::int64_t records() const { return records_; }
     // True when a read would find no further record.
     bool AtEnd();
-    // Writes out what is buffered; throws RunError when the file cannot take it.
+    // Writes out what is buffered, statements queued for a deferred unit first; throws RunError
+    // when the file cannot take it.
     void Flush();
+    // The writer of a unit whose statements are written by a thread of their own; null for one
+    // that writes its own.
+    records_detail::DeferredWriter* deferred() const { return deferred_.get(); }
 
     // Record-level access used by the statement engines.
     // Next input record without its line end (LF or CR LF); throws RunError at the end of the file.
@@ -77,6 +85,7 @@ private:
     bool Fill();  // reads more input; false at the end of the file
     void WriteOut(const char* data, std::size_t length);
     void Release() noexcept;
+    void Defer();
 
     std::int32_t number_ = 0;
     std::string name_;
@@ -90,6 +99,7 @@ private:
     std::int64_t fileOffset_ = 0;      // input: bytes taken from the file so far; output: bytes
                                        // of the file before the buffer's first
     bool eof_ = false;
+    std::unique_ptr<records_detail::DeferredWriter> deferred_;
 };
 
 // The units of a run, 0 to MaxUnit, owned by the run driver.
@@ -110,6 +120,11 @@ public:
     void Close(std::int32_t unit);
     // Writes out every buffered record; never throws (used on the way out after an error).
     void FlushAll() noexcept;
+    // From now on the open unit's statements are written by a thread of their own, while the
+    // run goes on: for an output file of many records. The file's bytes are the same; an error
+    // writing it is reported by a later statement on the unit or when it is flushed. Without a
+    // thread to be had, the unit goes on writing its own records.
+    void Defer(std::int32_t unit);
 
 private:
     std::unique_ptr<Unit[]> units_;

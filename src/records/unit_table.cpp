@@ -43,6 +43,8 @@ void UnitTable::Close(std::int32_t unit) {
     units_[static_cast<std::size_t>(unit)].Close();
 }
 
+void UnitTable::Defer(std::int32_t unit) { (*this)[unit].Defer(); }
+
 void UnitTable::FlushAll() noexcept {
     for (std::int32_t unit = 0; unit <= MaxUnit; ++unit) {
         try {

@@ -2,6 +2,7 @@
 #include <bit>
 #include <cstring>
 
+#include "records/deferred_writer.hpp"
 #include "records/number_format.hpp"
 #include "records/records.hpp"
 #include "records/statement_support.hpp"
@@ -235,6 +236,23 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
 
 void WriteRowStatement(Unit& unit, const Layout& layout, const std::uint32_t* bits, std::int32_t count,
                        std::uint64_t rowKinds) {
+    if (DeferredWriter* writer = unit.deferred(); writer != nullptr) {
+        if (writer->Row(layout, bits, count, rowKinds)) return;
+        writer->Drain();
+    }
+    WriteRowNow(unit, layout, bits, count, rowKinds);
+}
+
+void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
+    if (DeferredWriter* writer = unit.deferred(); writer != nullptr) {
+        if (writer->Statement(layout, slots, count)) return;
+        writer->Drain();
+    }
+    WriteStatementNow(unit, layout, slots, count);
+}
+
+void WriteRowNow(Unit& unit, const Layout& layout, const std::uint32_t* bits, std::int32_t count,
+                 std::uint64_t rowKinds) {
     if (layout.writePlan != nullptr && layout.writePlan->rowKinds == rowKinds) {
         unit.BeginWriting();
         WriteRow(unit, *layout.writePlan, bits);
@@ -254,10 +272,10 @@ void WriteRowStatement(Unit& unit, const Layout& layout, const std::uint32_t* bi
             slots[i] = MakeValue(reals[i]);
         }
     }
-    WriteStatement(unit, layout, slots, count);
+    WriteStatementNow(unit, layout, slots, count);
 }
 
-void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
+void WriteStatementNow(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
     unit.BeginWriting();
     if (layout.writePlan != nullptr) {
         WritePlanned(unit, layout, *layout.writePlan, slots, count);

@@ -156,6 +156,9 @@ void Run(UnitTable& units, RunTables& r, const CommandLine& line) {
     } else {
         OpenJob(units, jobFolder, jobName);
     }
+    // The list file takes most of a run's bytes: its records are built on another processor
+    // while the steps go on.
+    units.Defer(unit::List);
     ReadInputDeck(units[unit::Deck], units[unit::Mesh], units[unit::List], r.job);
     ComputeElementGeometry(r.job.nodes.X, r.job.nodes.Y, r.job.elements, r.job.NX, r.job.NELX, r.geometry.CX,
                            r.geometry.CY, r.geometry.AREA, r.YTOP, r.YBOT, r.job.IECHO, units[unit::List]);

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "records/records.hpp"
 
@@ -78,16 +79,23 @@ protected:
     UnitTable units_;
 };
 
-// The message of the RunError that f throws; fails the test when nothing is thrown.
+// The message of the RunError that f throws; empty when it throws none.
 template <class F>
-std::string ErrorOf(F&& f) {
+std::string ThrownBy(F&& f) {
     try {
         f();
     } catch (const RunError& e) {
         return e.what();
     }
-    ADD_FAILURE() << "no RunError thrown";
     return {};
+}
+
+// The message of the RunError that f throws; fails the test when nothing is thrown.
+template <class F>
+std::string ErrorOf(F&& f) {
+    std::string message = ThrownBy(std::forward<F>(f));
+    if (message.empty()) ADD_FAILURE() << "no RunError thrown";
+    return message;
 }
 
 }  // namespace tc::records_test
