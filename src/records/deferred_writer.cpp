@@ -10,6 +10,7 @@
 
 #include "records/run_error.hpp"
 #include "records/unit.hpp"
+#include "records/write_plan.hpp"
 
 namespace tc::records_detail {
 namespace {
@@ -150,13 +151,18 @@ void DeferredWriter::Wake() {
 }
 
 // Returns once the writer has taken every word before target.
+// The writer's progress last seen is kept, so that most records look at no line of the writer's.
 void DeferredWriter::WaitForTail(Word target) {
-    if (static_cast<std::int64_t>(target) <= 0) return;
-    if (tail_.load(std::memory_order_acquire) >= target) return;
+    if (static_cast<std::int64_t>(target) <= 0 || target <= seenTail_) return;
+    seenTail_ = tail_.load(std::memory_order_acquire);
+    if (seenTail_ >= target) return;
     PublishAll();
     for (;;) {
         Word taken = tail_.load(std::memory_order_acquire);
-        if (taken >= target) return;
+        if (taken >= target) {
+            seenTail_ = taken;
+            return;
+        }
         waiting_.store(true);
         Wake();
         taken = tail_.load();
@@ -177,15 +183,24 @@ void DeferredWriter::Drain() {
     }
 }
 
+// A statement that fills a table row goes as the row's layout and the values' bits; single
+// values for any other layout go as slots of one value each.
 bool DeferredWriter::Row(const Layout& layout, const std::uint32_t* bits, std::int32_t count, std::uint64_t rowKinds) {
     if (failed_.load(std::memory_order_relaxed)) Drain();
     if (!layout.kept) return false;
-    const Word words = 3 + WordsFor(static_cast<Word>(count) * 4);
+    if (layout.writePlan == nullptr || layout.writePlan->rowKinds != rowKinds) {
+        Slot slots[MaxRowFields];
+        for (std::int32_t i = 0; i < count; ++i) {
+            const auto kind = (rowKinds >> (RowKindBits * i)) & ((std::uint64_t{1} << RowKindBits) - 1);
+            slots[i] = {kind == RowKind(Slot::Int) ? Slot::Int : Slot::Real, const_cast<std::uint32_t*>(bits + i), 1, 0};
+        }
+        return Queue(StatementRecord, &layout, slots, count);
+    }
+    const Word words = 2 + WordsFor(static_cast<Word>(count) * 4);
     unsigned char* p = Claim(words);
     StoreWord(p, HeadWord(RowRecord, words, count));
     StoreWord(p + WordBytes, reinterpret_cast<std::uintptr_t>(&layout));
-    StoreWord(p + 2 * WordBytes, rowKinds);
-    StoreBytes(p + 3 * WordBytes, bits, static_cast<Word>(count) * 4);
+    StoreBytes(p + 2 * WordBytes, bits, static_cast<Word>(count) * 4);
     Publish(words);
     return true;
 }
@@ -273,8 +288,8 @@ void DeferredWriter::Perform(const unsigned char* record) {
     try {
         if (KindOf(head) == RowRecord) {
             std::uint32_t bits[MaxRowFields];
-            std::memcpy(bits, record + 3 * WordBytes, static_cast<std::size_t>(count) * 4);
-            WriteRowNow(unit_, *layout, bits, count, LoadWord(record + 2 * WordBytes));
+            std::memcpy(bits, record + 2 * WordBytes, static_cast<std::size_t>(count) * 4);
+            WriteRowNow(unit_, *layout, bits, count, layout->writePlan->rowKinds);
             return;
         }
         // The values are copied out of the ring into storage of the writer's own, where the

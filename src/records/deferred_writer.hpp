@@ -78,6 +78,7 @@ private:
     // the time.
     alignas(64) Word head_ = 0;       // the words claimed so far
     Word handedOver_ = 0;  // the words handed over so far
+    Word seenTail_ = 0;    // the words the writer had taken when last looked at
     std::uint32_t sinceCheck_ = 0;
     // Each group that one thread writes and the other reads on a cache line of its own.
     alignas(64) std::atomic<Word> published_{0};  // the words the writer may take
