@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -295,7 +296,8 @@ void Unit::WriteOut(const char* data, std::size_t length) {
 }
 
 void Unit::Defer() {
-    if (fd_ < 0 || deferred_ != nullptr) return;
+    // With a single processor the writer would only take turns with the run.
+    if (fd_ < 0 || deferred_ != nullptr || std::thread::hardware_concurrency() == 1) return;
     try {
         deferred_ = std::make_unique<records_detail::DeferredWriter>(*this);
     } catch (const std::system_error&) {

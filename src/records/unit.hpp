@@ -122,8 +122,8 @@ public:
     void FlushAll() noexcept;
     // From now on the open unit's statements are written by a thread of their own, while the
     // run goes on: for an output file of many records. The file's bytes are the same; an error
-    // writing it is reported by a later statement on the unit or when it is flushed. Without a
-    // thread to be had, the unit goes on writing its own records.
+    // writing it is reported by a later statement on the unit or when it is flushed. On a host
+    // of one processor, or without a thread to be had, the unit goes on writing its own records.
     void Defer(std::int32_t unit);
 
 private:
