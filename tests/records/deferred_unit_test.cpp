@@ -61,7 +61,9 @@ protected:
             UnitTable units;
             units.Open(6, name, OpenStatus::Unknown);
             units.Defer(6);
-            if (std::thread::hardware_concurrency() > 1) EXPECT_NE(units[6].deferred(), nullptr);
+            if (std::thread::hardware_concurrency() > 1) {
+                EXPECT_NE(units[6].deferred(), nullptr);
+            }
             WriteMixture(units[6], rounds);
         }
         return ReadFile(name);
