@@ -157,6 +157,13 @@ void DeferredWriter::WaitForTail(Word target) {
     seenTail_ = tail_.load(std::memory_order_acquire);
     if (seenTail_ >= target) return;
     PublishAll();
+    // The writer frees room as it goes: look for it a while before sleeping, which costs a call
+    // on the host and waking costs the writer another.
+    for (std::int32_t look = 0; look < LooksBeforeSleep; ++look) {
+        Pause();
+        seenTail_ = tail_.load(std::memory_order_acquire);
+        if (seenTail_ >= target) return;
+    }
     for (;;) {
         Word taken = tail_.load(std::memory_order_acquire);
         if (taken >= target) {
