@@ -55,6 +55,9 @@ void StoreBytes(unsigned char* p, const void* from, Word bytes) {
 }
 Word WordsFor(Word bytes) { return (bytes + WordBytes - 1) / WordBytes; }
 
+// Bytes after the ring's end that a row's copy may read.
+constexpr Word RowSlack = MaxRowFields * 4;
+
 // A short wait in a loop that looks for work, kind to the other thread of the same core.
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -91,7 +94,7 @@ Word SlotItems(const Slot& slot) {
 
 DeferredWriter::DeferredWriter(Unit& unit)
     : unit_(unit),
-      ring_(std::make_unique_for_overwrite<unsigned char[]>(RingWords * WordBytes)),
+      ring_(std::make_unique_for_overwrite<unsigned char[]>(RingWords * WordBytes + RowSlack)),
       values_(std::make_unique_for_overwrite<unsigned char[]>(MaxRecordWords * WordBytes)) {
     thread_ = std::thread([this] { Run(); });
 }
@@ -294,8 +297,10 @@ void DeferredWriter::Perform(const unsigned char* record) {
     const auto* layout = reinterpret_cast<const Layout*>(static_cast<std::uintptr_t>(LoadWord(record + WordBytes)));
     try {
         if (KindOf(head) == RowRecord) {
+            // A row's values are taken as a whole row's worth, the slack after the ring's end
+            // covering the last row there: a copy of fixed size costs no call.
             std::uint32_t bits[MaxRowFields];
-            std::memcpy(bits, record + 2 * WordBytes, static_cast<std::size_t>(count) * 4);
+            std::memcpy(bits, record + 2 * WordBytes, sizeof bits);
             WriteRowNow(unit_, *layout, bits, count, layout->writePlan->rowKinds);
             return;
         }
