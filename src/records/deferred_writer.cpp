@@ -201,8 +201,7 @@ bool DeferredWriter::Row(const Layout& layout, const std::uint32_t* bits, std::i
     if (layout.writePlan == nullptr || layout.writePlan->rowKinds != rowKinds) {
         Slot slots[MaxRowFields];
         for (std::int32_t i = 0; i < count; ++i) {
-            const auto kind = (rowKinds >> (RowKindBits * i)) & ((std::uint64_t{1} << RowKindBits) - 1);
-            slots[i] = {kind == RowKind(Slot::Int) ? Slot::Int : Slot::Real, const_cast<std::uint32_t*>(bits + i), 1, 0};
+            slots[i] = {RowValueKind(rowKinds, i), const_cast<std::uint32_t*>(bits + i), 1, 0};
         }
         return Queue(StatementRecord, &layout, slots, count);
     }

@@ -124,6 +124,11 @@ constexpr std::uint64_t RowKinds() {
         return kinds;
     }
 }
+// The kind of the value at index i (from 0) of a statement of the given row kinds.
+inline Slot::Kind RowValueKind(std::uint64_t rowKinds, std::int32_t i) {
+    const auto kind = (rowKinds >> (RowKindBits * i)) & ((std::uint64_t{1} << RowKindBits) - 1);
+    return kind == RowKind(Slot::Int) ? Slot::Int : Slot::Real;
+}
 
 // The engines behind Read, Write and WriteFree.
 void ReadStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);

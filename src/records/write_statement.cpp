@@ -263,8 +263,7 @@ void WriteRowNow(Unit& unit, const Layout& layout, const std::uint32_t* bits, st
     float reals[MaxRowFields];
     Slot slots[MaxRowFields];
     for (std::int32_t i = 0; i < count; ++i) {
-        const auto kind = (rowKinds >> (RowKindBits * i)) & ((std::uint64_t{1} << RowKindBits) - 1);
-        if (kind == RowKind(Slot::Int)) {
+        if (RowValueKind(rowKinds, i) == Slot::Int) {
             integers[i] = std::bit_cast<std::int32_t>(bits[i]);
             slots[i] = MakeValue(integers[i]);
         } else {
