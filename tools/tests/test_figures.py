@@ -184,3 +184,30 @@ def test_a_run_without_steps_ignores_an_earlier_runs_results(plot, tmp_path, cap
     assert job.hst == [] and job.listing == []
     ax = plot.plot_crack_index(job).axes[0]
     assert [t.get_text() for t in ax.texts if t.get_gid() == "no-data"] == ["no step in the results"]
+
+
+def test_temperature_figures_draw_the_extremes_and_the_ambient_of_heat_toml(plot, tmp_path):
+    from test_parsing import make_job
+    folder = make_job(tmp_path / "job")
+    ax = plot.make_figures(plot.load_job(str(folder)))["temperature"].axes[0]
+    assert not lines(ax, "ambient")  # no heat.toml: no ambient line
+    # The two inner nodes warm by 5 C a block (ages 0, 0.5, 1.0); the boundary nodes stay at 20 C.
+    (hottest,) = lines(ax, "hottest")
+    (coolest,) = lines(ax, "coolest-boundary")
+    assert list(hottest.get_ydata()) == [20.0, 25.0, 30.0] and list(coolest.get_ydata()) == [20.0] * 3
+    (largest,) = lines(ax, "largest-difference")
+    assert (largest.get_xdata()[0], largest.get_ydata()[0]) == (1.0, 10.0)
+    (folder / "heat.toml").write_text(
+        "[ambient]\ntemperature = [[0.0, 20.0], [0.5, 10.0]]\n"
+        "[[boundary]]\nside = \"top\"\nh = 8.0\nambient = { mean = 15.0, amplitude = 6.0, peak = 0.25 }\n")
+    job = plot.load_job(str(folder))
+    figures = plot.make_figures(job)
+    ax = figures["temperature"].axes[0]
+    (ambient,) = lines(ax, "ambient")
+    ages, values = list(ambient.get_xdata()), list(ambient.get_ydata())
+    assert values[ages.index(0.25)] == pytest.approx(15.0) and values[-1] == 10.0  # linear, then constant
+    (own,) = lines(ax, "boundary-ambient")
+    assert own.get_ydata()[list(own.get_xdata()).index(0.25)] == pytest.approx(21.0)  # the cycle's peak
+    assert own.get_label() == "ambient of boundary 1 (top)"
+    # The map shows the hottest moment: 1.0 days.
+    assert "1 days" in figures["temperature-map"].axes[0].get_title()

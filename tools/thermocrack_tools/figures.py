@@ -17,6 +17,8 @@ TARGET_COLOUR = "tab:green"
 FIRST_CRACK_COLOUR = "tab:orange"
 # Bars by the face they lie at; a third colour for bars in the middle.
 FACE_COLOURS = ("tab:blue", "tab:red", "tab:purple", "tab:brown", "tab:olive", "tab:cyan")
+# Faces also differ in line style, so that equal histories at opposite faces stay visible.
+FACE_STYLES = ("-", (0, (4, 2)), ":", "-.", "-", (0, (4, 2)))
 
 
 def finite(values):
@@ -294,9 +296,15 @@ def bar_colours(job):
     return result
 
 
+def bar_styles(job):
+    """A line style per bar (from 1), by face."""
+    return {j: FACE_STYLES[k % len(FACE_STYLES)] for k, (_, bars) in enumerate(faces(job)) for j in bars}
+
+
 def face_legend_handles(job):
     from matplotlib.lines import Line2D
     return [Line2D([], [], color=FACE_COLOURS[k % len(FACE_COLOURS)], linewidth=2.0,
+                   linestyle=FACE_STYLES[k % len(FACE_STYLES)],
                    label=f"bars at the {face} ({len(bars)}), darker higher up" if face != "middle"
                    else f"bars in the middle ({len(bars)}), darker higher up")
             for k, (face, bars) in enumerate(faces(job))]
@@ -311,9 +319,9 @@ def plot_crack_width(job, allowable_width=DEFAULT_ALLOWABLE_WIDTH):
         no_data(ax, "this job has no bars")
     elif not job.hwd:
         no_data(ax, "no step in the results")
-    colours = bar_colours(job)
+    colours, styles = bar_colours(job), bar_styles(job)
     for j in range(1, NSTEEL + 1):
-        ax.plot(ages, [r[1 + j] for r in job.hwd], color=colours[j], linewidth=0.8, alpha=0.8, gid="bar",
+        ax.plot(ages, [r[1 + j] for r in job.hwd], color=colours[j], linestyle=styles[j], linewidth=0.9, gid="bar",
                 label="_nolegend_")
     handles = face_legend_handles(job)
     if NSTEEL > 0:
@@ -361,11 +369,12 @@ def plot_bar_stress(job):
         no_data(ax, "this job has no bars")
     elif not job.hss:
         no_data(ax, "no step in the results")
-    colours = bar_colours(job)
+    colours, styles = bar_colours(job), bar_styles(job)
     few = NSTEEL <= 10
     for j, bar in enumerate(job.deck.bars, start=1):
         label = f"bar {j} at ({bar.SX:g}, {bar.SY:g}) mm" if few else "_nolegend_"
-        ax.plot(ages, [r[j] for r in job.hss], color=colours[j], linewidth=1.0, gid="bar", label=label)
+        ax.plot(ages, [r[j] for r in job.hss], color=colours[j], linestyle=styles[j], linewidth=1.0, gid="bar",
+                label=label)
     ax.axhline(0.0, color="0.3", linewidth=0.6, gid="zero")
     mark_first_crack(ax, job, with_text=False)
     finish_age_axis(ax, ages)

@@ -44,7 +44,14 @@ def svg_of(fig, prefix):
         fig.savefig(out, format="svg")
     text = out.getvalue()
     text = text[text.index("<svg"):]
-    text = re.sub(r'\bid="([^"]+)"', lambda m: f'id="{prefix}-{m.group(1)}"', text)
+    # A gid names what a line shows and may repeat (every element's line): the repeats get a number.
+    seen = {}
+
+    def unique(m):
+        name = m.group(1)
+        seen[name] = seen.get(name, 0) + 1
+        return f'id="{prefix}-{name}"' if seen[name] == 1 else f'id="{prefix}-{name}-{seen[name]}"'
+    text = re.sub(r'\bid="([^"]+)"', unique, text)
     text = re.sub(r'url\(#([^)]+)\)', lambda m: f'url(#{prefix}-{m.group(1)})', text)
     text = re.sub(r'xlink:href="#([^"]+)"', lambda m: f'xlink:href="#{prefix}-{m.group(1)}"', text)
     # Scale with the page: the drawing keeps its proportions within the width it is given.
