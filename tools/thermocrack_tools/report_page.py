@@ -204,7 +204,7 @@ def render(job, allowable_width):
     targets = [(v, meaning, 100.0 * cracking_probability(v)) for v, meaning in INDEX_TARGETS]
     html = environment.get_template("report.html.j2").render(
         job=job, s=s, headline=headline, tone=tone, lines=lines, inputs=inputs(job), heat=heat_rows(job),
-        figures=shown, targets=targets, number=number, folder=os.path.abspath(job.folder))
+        figures=shown, targets=targets, number=number, folder=job.folder)
     return html, s
 
 
@@ -228,7 +228,7 @@ def write_summary(folder, s):
 def write_report(job, out, allowable_width):
     """Writes the report page to out and the summary files beside it; gives the three names."""
     html, s = render(job, allowable_width)
-    folder = os.path.dirname(os.path.abspath(out))
+    folder = os.path.dirname(out) or "."
     os.makedirs(folder, exist_ok=True)
     with open(out, "w", encoding="utf-8") as f:
         f.write(html)
