@@ -101,8 +101,9 @@ def plot_temperature(job):
     if ages:
         last = max(ages)
         fine = [last * k / 400.0 for k in range(401)]
-    for label, gid, values in ambient_lines(job, fine):
-        ax.plot(fine, values, color="0.45", linewidth=1.0, gid=gid, label=label)
+    for k, (label, gid, values) in enumerate(ambient_lines(job, fine)):
+        ax.plot(fine, values, color="0.45", linewidth=1.0, linestyle=("-", "--", ":", "-.")[k % 4], gid=gid,
+                label=label)
     difference = [r[1] - r[2] for r in rows]
     ax.plot(ages, difference, color="tab:purple", linewidth=1.4, linestyle="--", gid="difference",
             label="difference hottest - coolest boundary")
@@ -167,6 +168,7 @@ def plot_temperature_map(job):
                  fontsize="medium")
     field = ax.tripcolor(mesh.X, mesh.Y, quads_as_triangles(mesh), hottest.T, shading="gouraud", cmap="inferno",
                          gid="temperature-field")
+    field.set_rasterized(True)  # a smooth field: as an image it is a small part of a vector file
     ax.add_collection(PolyCollection([mesh.corners(e) for e in range(1, mesh.NELX + 1)], facecolors="none",
                                      edgecolors="white", linewidths=0.3, alpha=0.6, gid="mesh"))
     fig.colorbar(field, ax=ax, shrink=0.9, label="temperature (C)")

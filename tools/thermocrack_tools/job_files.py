@@ -456,7 +456,12 @@ class Job:
 
 
 def read_status(path):
+    """The run's status, or None when the run wrote none (it stopped on an error, or is older)."""
+    if not os.path.exists(path):
+        return None
     values = [t for t, _, _ in free_tokens(path)]
+    if not values:
+        return None
     if len(values) != 1 or not re.fullmatch(r"[+-]?\d+", values[0]) or int(values[0]) not in (-1, 0, 1, 2, 3):
         raise JobError(f"{path}: holds {' '.join(values) or 'nothing'}, not one status value -1, 0, 1, 2 or 3")
     return int(values[0])

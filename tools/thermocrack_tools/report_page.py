@@ -41,7 +41,7 @@ def svg_of(fig, prefix):
     import matplotlib
     with matplotlib.rc_context({"svg.fonttype": "none", "svg.hashsalt": prefix}):
         out = io.StringIO()
-        fig.savefig(out, format="svg")
+        fig.savefig(out, format="svg", dpi=150)
     text = out.getvalue()
     text = text[text.index("<svg"):]
     # A gid names what a line shows and may repeat (every element's line): the repeats get a number.
@@ -80,7 +80,8 @@ def verdict(job, s):
                      f"height {s.band_bottom_mm:g} to {s.band_top_mm:g} mm of the section's {s.section_height_mm:g} mm.")
     else:
         headline = f"No element cracks up to {s.last_age_d:g} days." if s.steps else "The run has no step."
-    lines.append(f"Status {s.status}: {s.status_meaning}.")
+    lines.append(f"Status {s.status}: {s.status_meaning}." if s.status is not None else
+                 f"The run wrote no status: it did not end normally; the figures show the steps it wrote.")
     if s.lowest_index_element is not None:
         moment = "at judgement" if s.lowest_index_at_judgement else "after its step (no .hcj file: rerun the job)"
         lines.append(f"The lowest crack index is {s.lowest_index:.2f} ({moment}), at {s.lowest_index_age_d:g} days "

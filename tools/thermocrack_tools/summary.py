@@ -169,11 +169,11 @@ def summarise(job, allowable_width=DEFAULT_ALLOWABLE_WIDTH):
     hottest = max(temps, key=lambda r: r[1]) if temps else None
     difference = max(temps, key=lambda r: r[1] - r[2]) if temps else None
 
-    status = job.status if job.status is not None else 1
     return Summary(
         job=job.name,
-        status=status,
-        status_meaning=STATUS_MEANING.get(status, "unknown"),
+        status=job.status,
+        status_meaning=STATUS_MEANING[job.status] if job.status is not None
+        else "the run wrote no status: it did not end normally",
         cracked=crack is not None,
         first_crack_age_d=crack[0] if crack else nan,
         first_crack_element=crack[1] if crack else None,
