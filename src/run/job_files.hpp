@@ -30,7 +30,7 @@ void OpenJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view
 // The whole start: path file, job folder, title file, job files. Gives the folder and name.
 void OpenJob(UnitTable& units, std::string& jobFolder, std::string& jobName);
 
-// The start for a job folder named on the command line: no path file; the title file and the eleven
+// The start for a job folder named on the command line: no path file; the title file and the twelve
 // job files are opened in hostFolder, a host folder name used as it stands (no drive mapping).
 void OpenJobInFolder(UnitTable& units, std::string_view hostFolder, std::string& jobName);
 
