@@ -1,5 +1,5 @@
 // The job's files: the job folder from the path file, the job name from the title file, and the
-// eleven job files opened on their fixed units.
+// twelve job files opened on their fixed units.
 
 #include "run/job_files.hpp"
 
@@ -99,7 +99,7 @@ std::string HostFileName(std::string_view name) {
 
 namespace {
 
-// Opens the eleven job files; a name is the folder, the job name and the extension joined, turned
+// Opens the twelve job files; a name is the folder, the job name and the extension joined, turned
 // into a host name by HostFileName when mapNames is set.
 void OpenNamedJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view jobName, bool mapNames) {
     while (!jobName.empty() && jobName.back() == ' ') jobName.remove_suffix(1);
@@ -109,7 +109,7 @@ void OpenNamedJobFiles(UnitTable& units, std::string_view jobFolder, std::string
         OpenStatus status;
     };
     // Inputs first: a missing input stops the run before any earlier output is touched.
-    static constexpr std::array<JobFile, 11> files = {{
+    static constexpr std::array<JobFile, 12> files = {{
         {unit::Deck, ".inp", OpenStatus::Old},
         {unit::Mesh, ".dat", OpenStatus::Old},
         {unit::Temperature, ".tmp", OpenStatus::Old},
@@ -121,6 +121,7 @@ void OpenNamedJobFiles(UnitTable& units, std::string_view jobFolder, std::string
         {unit::ZoneDepth, ".hdp", OpenStatus::Unknown},
         {unit::ConcreteStress, ".hst", OpenStatus::Unknown},
         {unit::Status, ".sta", OpenStatus::Unknown},
+        {unit::JudgementIndex, ".hcj", OpenStatus::Unknown},
     }};
     for (const JobFile& file : files) {
         std::string name(jobFolder);

@@ -1,5 +1,5 @@
 #pragma once
-// The job's files: the path file, the job folder, the title file and the eleven job files.
+// The job's files: the path file, the job folder, the title file and the twelve job files.
 
 #include <cstdint>
 #include <string>
@@ -23,14 +23,14 @@ std::string DeriveJobFolder(const PathLine& line, std::string_view pathFileName)
 std::string HostFileName(std::string_view name);
 
 // Reads the job folder from the path file ("c:\path.dat", unit 30) and the job name from the title
-// file (unit 31), and opens the eleven job files in order: inputs "OLD", outputs "UNKNOWN".
+// file (unit 31), and opens the twelve job files in order: inputs "OLD", outputs "UNKNOWN".
 // jobFolder is the folder text as derived (backslash form); jobName the name without trailing blanks.
 void OpenJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view jobName);
 
 // The whole start: path file, job folder, title file, job files. Gives the folder and name.
 void OpenJob(UnitTable& units, std::string& jobFolder, std::string& jobName);
 
-// The start for a job folder named on the command line: no path file; the title file and the eleven
+// The start for a job folder named on the command line: no path file; the title file and the twelve
 // job files are opened in hostFolder, a host folder name used as it stands (no drive mapping).
 void OpenJobInFolder(UnitTable& units, std::string_view hostFolder, std::string& jobName);
 

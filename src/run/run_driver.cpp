@@ -71,6 +71,8 @@ Writes (in the job folder)
   NAME.hdp   per step: the age and the height of the cracked band
   NAME.hst   per step: the age and the stress of every element
   NAME.sta   the status: how far the cracks reach through the section
+  NAME.hcj   per step: the age and the crack index ft / stress of every element as judged,
+             before the step's cracks redistribute the stresses
 
 The path file c:\path.dat
   Its first line names the job folder, e.g. c:\jobs\wall1. Anything after the first blank that

@@ -144,7 +144,7 @@ TEST_F(CommandLineTest, AFolderArgumentRunsTheJobAsThePathFileDoes) {
         EXPECT_EQ(outcome.out, reference.out);
         EXPECT_EQ(outcome.err, "");
         const std::vector<fs::path> files = OutputFiles(byPathFile / "job");
-        EXPECT_EQ(files.size(), 8u);
+        EXPECT_EQ(files.size(), 9u);
         for (const fs::path& file : files) {
             EXPECT_EQ(ReadFile(byArgument / "job" / file), ReadFile(byPathFile / "job" / file)) << file;
         }
@@ -184,7 +184,7 @@ TEST_F(CommandLineTest, HelpTellsWhatTheProgramDoesAndReads) {
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.out.rfind("usage: thermocrack [JOB_FOLDER]", 0), 0u) << outcome.out;
     for (const char* part : {"title.dat", ".inp", ".dat", ".tmp", "w.dat", ".out", ".hss", ".hci", ".hwd",
-                             ".hcr", ".hdp", ".hst", ".sta", "c:\\path.dat", "THERMOCRACK_DRIVE_<LETTER>",
+                             ".hcr", ".hdp", ".hst", ".sta", ".hcj", "c:\\path.dat", "THERMOCRACK_DRIVE_<LETTER>",
                              "backslash", "Exit status", "Stop - Program terminated."}) {
         EXPECT_NE(outcome.out.find(part), std::string::npos) << part;
     }
