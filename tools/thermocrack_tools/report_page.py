@@ -11,7 +11,7 @@ import os
 import re
 
 from .figures import FIGURE_NAMES, make_figures
-from .summary import INDEX_TARGETS, bar_face, cracking_probability, summarise
+from .summary import INDEX_TARGETS, bar_face, cracking_probability, csv_cell, summarise
 
 TEMPLATE_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "templates")
 
@@ -221,8 +221,7 @@ def write_summary(folder, s):
     with open(csv_path, "w", encoding="utf-8", newline="") as f:
         writer = csv.DictWriter(f, fieldnames=list(row))
         writer.writeheader()
-        writer.writerow({k: ("" if v is None else (f"{v:.6g}" if isinstance(v, float) else v))
-                         for k, v in clean.items()})
+        writer.writerow({k: csv_cell(v) for k, v in clean.items()})
     return json_path, csv_path
 
 

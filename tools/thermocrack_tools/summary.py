@@ -147,6 +147,11 @@ def first_crack(job):
     return age, element
 
 
+def csv_cell(v):
+    """A summary value as a CSV cell: blank for none, six significant digits for a real."""
+    return "" if v is None else (f"{v:.6g}" if isinstance(v, float) else v)
+
+
 def summarise(job, allowable_width=DEFAULT_ALLOWABLE_WIDTH):
     nan = math.nan
     mesh = job.mesh

@@ -1,0 +1,331 @@
+"""Parameter studies of thermocrack jobs: the study description, its variants, and the study's table.
+
+A study varies keys of a job description (the TOML file `thermocrack prepare` reads):
+
+    base = "wall.toml"              # the job description, relative to this file
+    mode = "grid"                   # "grid": every combination of the values;
+                                    # "one-at-a-time": each key through its values, the others at base;
+                                    # "monte-carlo": every key drawn from its distribution
+    samples = 200                   # monte-carlo: the number of variants
+    seed = 1                        # monte-carlo: the same seed draws the same variants
+    allowable_width = 0.2           # mm, for the summary of every variant
+
+    [[vary]]
+    key = "heat.concrete.placing_temperature"   # dotted path; [n] picks an entry of an array
+    values = [10.0, 20.0, 30.0]                 # grid and one-at-a-time
+
+    [[vary]]
+    key = "concrete.C"
+    distribution = "normal"                      # normal: mean, sd; lognormal: median, sigma
+    mean = 0.44                                  # (of the logarithm); uniform: low, high
+    sd = 0.04
+    low = 0.30                                   # optional bounds: draws outside are drawn again
+    high = 0.60
+
+Variant 0 is the base job (every key as the base description has it); variants 1, 2, ... are the
+study's. Every error names the file, the line and the key.
+"""
+
+import csv
+import json
+import math
+import os
+import random
+import re
+import tomllib
+
+MODES = ("grid", "one-at-a-time", "monte-carlo")
+DISTRIBUTIONS = {"normal": ("mean", "sd"), "lognormal": ("median", "sigma"), "uniform": ("low", "high")}
+STUDY_KEYS = {"base", "mode", "samples", "seed", "allowable_width", "vary"}
+VARY_KEYS = {"key", "values", "distribution", "mean", "sd", "median", "sigma", "low", "high"}
+# Draws outside a distribution's bounds are drawn again, at most this many times per value.
+MAX_REDRAWS = 1000
+
+
+class StudyError(Exception):
+    pass
+
+
+def _line_of(text, key, vary_index=None):
+    """The line (from 1) where key is set: at the top, or in the vary_index-th [[vary]] table."""
+    lines = text.splitlines()
+    start, end = 0, len(lines)
+    if vary_index is not None:
+        heads = [i for i, line in enumerate(lines) if re.match(r"\s*\[\[\s*vary\s*\]\]", line)]
+        if vary_index < len(heads):
+            start = heads[vary_index]
+            later = [i for i, line in enumerate(lines) if i > start and re.match(r"\s*\[", line)]
+            end = later[0] if later else len(lines)
+    else:
+        tables = [i for i, line in enumerate(lines) if re.match(r"\s*\[", line)]
+        end = tables[0] if tables else len(lines)
+    pattern = re.compile(r"\s*" + re.escape(key) + r"\s*=")
+    for i in range(start, end):
+        if pattern.match(lines[i]):
+            return i + 1
+    return start + 1 if vary_index is not None else 1
+
+
+class Study:
+    def __init__(self, path):
+        self.path = os.path.abspath(path)
+        try:
+            with open(path, "rb") as f:
+                raw = f.read()
+        except OSError as e:
+            raise StudyError(f"{path}: {e.strerror}")
+        self.text = raw.decode("utf-8", errors="replace")
+        try:
+            data = tomllib.loads(self.text)
+        except tomllib.TOMLDecodeError as e:
+            raise StudyError(f"{path}: {e}")
+        self._data = data
+        for key in data:
+            if key not in STUDY_KEYS:
+                self._fail(key, "is not a key of a study (known: " + ", ".join(sorted(STUDY_KEYS)) + ")")
+        self.base = self._get(data, "base", str)
+        self.base_path = os.path.normpath(os.path.join(os.path.dirname(self.path), self.base))
+        if not os.path.isfile(self.base_path):
+            self._fail("base", f"names {self.base_path}, which is not a file")
+        self.mode = data.get("mode", "grid")
+        if self.mode not in MODES:
+            self._fail("mode", f'is "{self.mode}": it must be one of ' + ", ".join(f'"{m}"' for m in MODES))
+        self.samples = self._get(data, "samples", int, required=self.mode == "monte-carlo", default=0)
+        self.seed = self._get(data, "seed", int, required=False, default=1)
+        self.allowable_width = float(self._get(data, "allowable_width", (int, float), required=False, default=0.2))
+        if self.mode == "monte-carlo" and self.samples < 1:
+            self._fail("samples", "must be 1 or more")
+        if self.allowable_width <= 0.0:
+            self._fail("allowable_width", "must be above 0 mm")
+        varies = data.get("vary", [])
+        if not isinstance(varies, list) or not varies:
+            self._fail("vary", "must be one or more [[vary]] tables")
+        with open(self.base_path, "rb") as f:
+            self.description = tomllib.load(f)
+        self.vary = [self._read_vary(v, i) for i, v in enumerate(varies)]
+
+    def _fail(self, key, why, vary_index=None):
+        line = _line_of(self.text, key, vary_index)
+        where = f"[[vary]] {vary_index + 1}, " if vary_index is not None else ""
+        raise StudyError(f"{self.path}, line {line}: {where}{key} {why}")
+
+    def _get(self, table, key, kind, required=True, default=None, vary_index=None):
+        if key not in table:
+            if required:
+                self._fail(key, "is missing", vary_index)
+            return default
+        value = table[key]
+        if isinstance(value, bool) or not isinstance(value, kind):
+            names = kind.__name__ if isinstance(kind, type) else " or ".join(k.__name__ for k in kind)
+            self._fail(key, f"is {type(value).__name__} {value!r}: it must be {names}", vary_index)
+        return value
+
+    def _read_vary(self, v, i):
+        if not isinstance(v, dict):
+            self._fail("vary", "must be a table", i)
+        for key in v:
+            if key not in VARY_KEYS:
+                self._fail(key, "is not a key of [[vary]] (known: " + ", ".join(sorted(VARY_KEYS)) + ")", i)
+        key = self._get(v, "key", str, vary_index=i)
+        try:
+            base_value = get_path(self.description, key)
+        except KeyError as e:
+            self._fail("key", f'"{key}" is not in the base description {self.base_path}: {e.args[0]}', i)
+        if not isinstance(base_value, (int, float)) or isinstance(base_value, bool):
+            self._fail("key", f'"{key}" holds {base_value!r} in the base description: only numbers are varied', i)
+        entry = {"key": key, "base": float(base_value)}
+        if self.mode == "monte-carlo":
+            name = self._get(v, "distribution", str, vary_index=i)
+            if name not in DISTRIBUTIONS:
+                self._fail("distribution", f'is "{name}": it must be one of ' +
+                           ", ".join(f'"{d}"' for d in DISTRIBUTIONS), i)
+            entry["distribution"] = name
+            for p in DISTRIBUTIONS[name]:
+                entry[p] = float(self._get(v, p, (int, float), vary_index=i))
+            bounded = name != "uniform"
+            entry["low"] = float(self._get(v, "low", (int, float), required=False, default=-math.inf, vary_index=i)) \
+                if bounded else entry["low"]
+            entry["high"] = float(self._get(v, "high", (int, float), required=False, default=math.inf, vary_index=i)) \
+                if bounded else entry["high"]
+            spread = {"normal": "sd", "lognormal": "sigma"}.get(name)
+            if spread and entry[spread] <= 0.0:
+                self._fail(spread, "must be above 0", i)
+            if name == "lognormal" and entry["median"] <= 0.0:
+                self._fail("median", "must be above 0", i)
+            if not entry["low"] < entry["high"]:
+                self._fail("high", f"must be above low ({entry['low']:g})", i)
+            if "values" in v:
+                self._fail("values", "is for the grid and one-at-a-time modes; a monte-carlo study draws values", i)
+        else:
+            values = self._get(v, "values", list, vary_index=i)
+            if not values or any(isinstance(x, bool) or not isinstance(x, (int, float)) for x in values):
+                self._fail("values", "must be a list of one or more numbers", i)
+            entry["values"] = [float(x) for x in values]
+            if "distribution" in v:
+                self._fail("distribution", f'is for a monte-carlo study; this one is "{self.mode}"', i)
+        return entry
+
+    def keys(self):
+        return [v["key"] for v in self.vary]
+
+    def variants(self):
+        """[{key: value}] for variants 0 (the base), 1, 2, ..."""
+        base = {v["key"]: v["base"] for v in self.vary}
+        out = [dict(base)]
+        if self.mode == "grid":
+            combos = [{}]
+            for v in self.vary:
+                combos = [dict(c, **{v["key"]: x}) for c in combos for x in v["values"]]
+            out += combos
+        elif self.mode == "one-at-a-time":
+            for v in self.vary:
+                out += [dict(base, **{v["key"]: x}) for x in v["values"] if x != v["base"]]
+        else:
+            rng = random.Random(self.seed)
+            for _ in range(self.samples):
+                out.append({v["key"]: draw(rng, v) for v in self.vary})
+        return out
+
+
+def draw(rng, v):
+    for _ in range(MAX_REDRAWS):
+        if v["distribution"] == "normal":
+            x = rng.gauss(v["mean"], v["sd"])
+        elif v["distribution"] == "lognormal":
+            x = v["median"] * math.exp(rng.gauss(0.0, v["sigma"]))
+        else:
+            x = rng.uniform(v["low"], v["high"])
+        if v["low"] <= x <= v["high"]:
+            return x
+    raise StudyError(f'{v["key"]}: no draw within [{v["low"]:g}, {v["high"]:g}] in {MAX_REDRAWS} tries')
+
+
+_STEP = re.compile(r"([^.\[\]]+)|\[(\d+)\]")
+
+
+def _steps(path):
+    steps = []
+    for part in path.split("."):
+        found = _STEP.findall(part)
+        if not found or "".join(n or f"[{i}]" for n, i in found) != part:
+            raise KeyError(f'"{part}" is not a key or key[n]')
+        steps += [n if n else int(i) for n, i in found]
+    return steps
+
+
+def get_path(data, path):
+    node = data
+    for step in _steps(path):
+        try:
+            node = node[step]
+        except (KeyError, IndexError, TypeError):
+            raise KeyError(f"no {step!r} at this place")
+    return node
+
+
+def set_path(data, path, value):
+    steps = _steps(path)
+    node = data
+    for step in steps[:-1]:
+        node = node[step]
+    old = node[steps[-1]]
+    node[steps[-1]] = int(round(value)) if isinstance(old, int) and not isinstance(old, bool) else value
+
+
+def variant_description(study, values):
+    """The base description with the variant's values set."""
+    data = json.loads(json.dumps(study.description))
+    for key, value in values.items():
+        set_path(data, key, value)
+    return data
+
+
+def write_table(study, rows, out):
+    """study.csv: the variant's index, its values, then every summary column."""
+    keys = study.keys()
+    summary_columns = []
+    for _, _, s in rows:
+        for c in s:
+            if c not in summary_columns:
+                summary_columns.append(c)
+    with open(out, "w", newline="") as f:
+        w = csv.writer(f)
+        w.writerow(["variant"] + keys + summary_columns)
+        for index, values, s in rows:
+            w.writerow([index] + [values[k] for k in keys] + [s.get(c, "") for c in summary_columns])
+
+
+def _tools():
+    """Makes thermocrack's Python tools importable: from the source tree or an installed prefix."""
+    here = os.path.dirname(os.path.realpath(__file__))
+    for place in (os.path.join(here, "..", "tools"), os.path.join(here, "..", "python")):
+        if os.path.isdir(os.path.join(place, "thermocrack_tools")):
+            import sys
+            sys.path.insert(0, os.path.normpath(place))
+            return
+    raise StudyError("thermocrack's Python tools (thermocrack_tools) are not beside the workflow")
+
+
+def write_variant(study, values, description_path, values_path):
+    import tomli_w
+    with open(description_path, "wb") as f:
+        tomli_w.dump(variant_description(study, values), f)
+    with open(values_path, "w", encoding="utf-8") as f:
+        json.dump(values, f, indent=2, sort_keys=True)
+        f.write("\n")
+
+
+def summarise_variant(job_folder, summary_path, allowable_width):
+    """The variant's summary.json (and summary.csv), as thermocrack-report writes them."""
+    _tools()
+    from thermocrack_tools.job_files import load_job
+    from thermocrack_tools.report_page import write_summary
+    from thermocrack_tools.summary import summarise
+    write_summary(os.path.dirname(summary_path), summarise(load_job(job_folder), allowable_width))
+
+
+def read_rows(values_paths, summary_paths):
+    rows = []
+    for values_path, summary_path in zip(values_paths, summary_paths):
+        index = int(os.path.basename(os.path.dirname(values_path)))
+        with open(values_path, encoding="utf-8") as f:
+            values = json.load(f)
+        with open(summary_path, encoding="utf-8") as f:
+            summary = json.load(f)
+        rows.append((index, values, summary))
+    return rows
+
+
+def write_table(study, values_paths, summary_paths, out):
+    """study.csv: the variant's index, its values, then the summary's columns as summary.csv has them."""
+    _tools()
+    from thermocrack_tools.summary import csv_cell
+    rows = read_rows(values_paths, summary_paths)
+    keys = study.keys()
+    columns = list(rows[0][2]) if rows else []
+    with open(out, "w", encoding="utf-8", newline="") as f:
+        w = csv.writer(f)
+        w.writerow(["variant"] + keys + columns)
+        for index, values, summary in rows:
+            w.writerow([index] + [repr(values[k]) for k in keys] + [csv_cell(summary.get(c)) for c in columns])
+
+
+def read_table(path):
+    with open(path, encoding="utf-8", newline="") as f:
+        return list(csv.DictReader(f))
+
+
+def wilson_interval(k, n, z=1.959964):
+    """The 95 % confidence interval of a fraction k / n (Wilson's score interval)."""
+    if n == 0:
+        return math.nan, math.nan
+    p = k / n
+    centre = (p + z * z / (2 * n)) / (1 + z * z / n)
+    half = z * math.sqrt(p * (1 - p) / n + z * z / (4 * n * n)) / (1 + z * z / n)
+    return max(0.0, centre - half), min(1.0, centre + half)
+
+
+def draw_figures(study, table_path, folder):
+    import study_figures
+    os.makedirs(folder, exist_ok=True)
+    study_figures.draw(study, read_table(table_path), folder)
