@@ -29,7 +29,8 @@ bool IsForeignTemperatureFile(const std::string& path) {
     if (!in) return false;
     std::string first;
     std::getline(in, first);
-    return first.size() < 10 || first.compare(10, std::string::npos, TemperatureMark, sizeof TemperatureMark - 1) != 0;
+    constexpr std::size_t length = sizeof TemperatureMark - 1;
+    return first.size() < 10 + length || first.compare(10, length, TemperatureMark) != 0;
 }
 
 void WriteTemperatureFile(const std::string& path, std::int32_t nx, std::int32_t nelx, std::int32_t blocks,
