@@ -124,10 +124,12 @@ struct HeatBalance {
 
 // How the internal time steps are chosen: each interval between output ages (split also where a
 // heat transfer coefficient changes) is cut into equal steps of at most maxStep days; the first
-// day uses at most firstDayStep (the heat comes fastest there).
+// day of a heat release uses at most firstDayStep (the heat comes fastest there). After every
+// change of step size or coefficient, eulerSteps backward Euler steps come before Crank-Nicolson.
 struct StepOptions {
     double maxStep = 1.0 / 48.0;
     double firstDayStep = 1.0 / 192.0;
+    std::int32_t eulerSteps = 2;
 };
 
 // Reads and checks heat.toml (path as named in messages); throws RunError naming file, line and key.

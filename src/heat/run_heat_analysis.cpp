@@ -1,11 +1,16 @@
-// Time stepping of the heat analysis by backward Euler from age 0 to the last output age:
-//   (C / dt + K + H) T1 = C / dt T0 + Q / dt + f(t1),   Q_i = sum over sources C_i (T_ad(t1) - T_ad(t0))
-// Backward Euler damps every mode, so the sudden start of the heat release cannot make the result
-// oscillate; the heat of a step is the exact rise of the adiabatic curve over it, so an insulated
-// section follows that curve at any step size. Nodes of fixed edges take their temperature and are
-// eliminated from the system. The symmetric system is factorised only when the step size or a heat
-// transfer coefficient changes; the steps between output ages are equal, so a run with equally
-// spaced output ages factorises a handful of times.
+// Time stepping of the heat analysis from age 0 to the last output age, B = K + H:
+//   backward Euler   (C / dt + B) T1 = C / dt T0 + Q / dt + f(t1)
+//   Crank-Nicolson   (C / dt + B / 2) T1 = (C / dt - B / 2) T0 + Q / dt + (f(t0) + f(t1)) / 2
+//   Q_i = sum over sources C_i (T_ad(t1) - T_ad(t0))
+// Every run of equal steps (after age 0, a change of step size or of a heat transfer coefficient)
+// starts with backward Euler steps, which damp the sudden changes that Crank-Nicolson would
+// carry on as an oscillation; the second-order Crank-Nicolson steps follow. The heat of a step is
+// the exact rise of the adiabatic curve over it, so an insulated section follows that curve at any
+// step size, and the heat stored, released and lost balance exactly with either scheme. Nodes of
+// fixed edges take their temperature and are eliminated from the system. The symmetric systems
+// are factorised only when the step size or a heat transfer coefficient changes; the steps
+// between output ages are equal, so a run with equally spaced output ages factorises a handful of
+// times.
 
 #include <algorithm>
 #include <cmath>
@@ -101,15 +106,39 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     };
     emit(0.0);
 
-    // The factorised system of the current step size and coefficients.
-    Eigen::SparseMatrix<double> A;
-    Eigen::SparseMatrix<double> Aff, Afp;
-    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver;
+    // The factorised systems of the current step size and coefficients: backward Euler
+    // (C / dt + B) and Crank-Nicolson (C / dt + B / 2), B = K + H.
+    struct Factorised {
+        Eigen::SparseMatrix<double> A, Afp;
+        Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver;
+    };
+    Factorised euler, trapezoid;
+    Eigen::SparseMatrix<double> B;
+    const auto factorise = [&](Factorised& F, double share, double dts) {
+        F.A = share * B;
+        for (Eigen::Index i = 0; i < n; ++i) F.A.coeffRef(i, i) += C(i) / dts;
+        std::vector<Eigen::Triplet<double>> ff, fp;
+        for (Eigen::Index col = 0; col < F.A.outerSize(); ++col) {
+            for (Eigen::SparseMatrix<double>::InnerIterator it(F.A, col); it; ++it) {
+                const Eigen::Index r = freeIndex[static_cast<std::size_t>(it.row())];
+                const Eigen::Index c = freeIndex[static_cast<std::size_t>(it.col())];
+                if (r < 0) continue;
+                if (c >= 0) ff.emplace_back(r, c, it.value());
+                else fp.emplace_back(r, it.col(), it.value());
+            }
+        }
+        Eigen::SparseMatrix<double> Aff(nFree, nFree);
+        Aff.setFromTriplets(ff.begin(), ff.end());
+        F.Afp.resize(nFree, n);
+        F.Afp.setFromTriplets(fp.begin(), fp.end());
+        F.solver.compute(Aff);
+    };
     double factorisedStep = std::numeric_limits<double>::quiet_NaN();
     std::vector<std::int32_t> factorisedPhase;
+    std::int32_t eulerStepsLeft = 0;
 
     HeatBalance balance;
-    Eigen::VectorXd rhs(n), f(n), bFree(nFree), Tfixed(n), TfreeSolved;
+    Eigen::VectorXd rhs(n), f0(n), f1(n), bFree(nFree), Tfixed(n), TfreeSolved, T1(n);
     double t = 0.0;
     for (double stop : StopAges(settings, system)) {
         const double span = stop - t;
@@ -118,29 +147,19 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         const double dts = dt * SecondsPerDay;
         const std::vector<std::int32_t> phase = Phases(settings, t);
         if (!(dt == factorisedStep) || phase != factorisedPhase) {
-            A = system.K + AssembleConvection(settings, mesh, groups, phase);
-            for (Eigen::Index i = 0; i < n; ++i) A.coeffRef(i, i) += C(i) / dts;
-            std::vector<Eigen::Triplet<double>> ff, fp;
-            for (Eigen::Index col = 0; col < A.outerSize(); ++col) {
-                for (Eigen::SparseMatrix<double>::InnerIterator it(A, col); it; ++it) {
-                    const Eigen::Index r = freeIndex[static_cast<std::size_t>(it.row())];
-                    const Eigen::Index c = freeIndex[static_cast<std::size_t>(it.col())];
-                    if (r < 0) continue;
-                    if (c >= 0) ff.emplace_back(r, c, it.value());
-                    else fp.emplace_back(r, it.col(), it.value());
-                }
-            }
-            Aff.resize(nFree, nFree);
-            Aff.setFromTriplets(ff.begin(), ff.end());
-            Afp.resize(nFree, n);
-            Afp.setFromTriplets(fp.begin(), fp.end());
-            solver.compute(Aff);
+            B = system.K + AssembleConvection(settings, mesh, groups, phase);
+            factorise(euler, 1.0, dts);
+            factorise(trapezoid, 0.5, dts);
             factorisedStep = dt;
             factorisedPhase = phase;
+            eulerStepsLeft = options.eulerSteps;
         }
         for (std::int64_t s = 0; s < steps; ++s) {
             const double t0 = t;
             const double t1 = s + 1 == steps ? stop : t + dt;
+            const bool useEuler = eulerStepsLeft > 0;
+            if (useEuler) --eulerStepsLeft;
+            const Factorised& F = useEuler ? euler : trapezoid;
             rhs = C.cwiseProduct(T) / dts;
             for (const HeatSource& source : system.sources) {
                 const double rise = source.rise->At(t1) - source.rise->At(t0);
@@ -150,30 +169,37 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                     balance.released += q;
                 }
             }
-            f.setZero();
-            AddConvectionLoad(settings, mesh, groups, phase, t1, f);
-            rhs += f;
-            const Eigen::VectorXd rhsAll = rhs;
+            f1.setZero();
+            AddConvectionLoad(settings, mesh, groups, phase, t1, f1);
+            if (useEuler) {
+                rhs += f1;
+            } else {
+                f0.setZero();
+                AddConvectionLoad(settings, mesh, groups, phase, t0, f0);
+                rhs += 0.5 * (f0 + f1) - 0.5 * (B * T);
+            }
             Tfixed.setZero();
             applyFixed(Tfixed, t1);
             for (Eigen::Index i = 0; i < n; ++i) {
                 const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
                 if (k >= 0) bFree(k) = rhs(i);
             }
-            if (anyFixed) bFree -= Afp * Tfixed;
-            TfreeSolved = solver.solve(bFree);
+            if (anyFixed) bFree -= F.Afp * Tfixed;
+            TfreeSolved = F.solver.solve(bFree);
             for (Eigen::Index i = 0; i < n; ++i) {
                 const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
-                T(i) = k >= 0 ? TfreeSolved(k) : Tfixed(i);
+                T1(i) = k >= 0 ? TfreeSolved(k) : Tfixed(i);
             }
-            balance.lost += ConvectionLoss(settings, mesh, groups, phase, t1, T) * dts;
+            const double loss1 = ConvectionLoss(settings, mesh, groups, phase, t1, T1);
+            balance.lost += (useEuler ? loss1 : 0.5 * (ConvectionLoss(settings, mesh, groups, phase, t0, T) + loss1)) * dts;
             if (anyFixed) {
                 // What the fixed nodes must take in to hold their temperature (negative: give off).
-                const Eigen::VectorXd residual = A * T - rhsAll;
+                const Eigen::VectorXd residual = F.A * T1 - rhs;
                 for (Eigen::Index i = 0; i < n; ++i) {
                     if (freeIndex[static_cast<std::size_t>(i)] < 0) balance.lost -= residual(i) * dts;
                 }
             }
+            T.swap(T1);
             t = t1;
         }
         emit(t);
