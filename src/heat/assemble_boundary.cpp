@@ -19,18 +19,15 @@ double Coefficient(const HeatSettings& settings, const std::vector<std::int32_t>
     return b.h.values[static_cast<std::size_t>(p)];
 }
 
-double Surroundings(const HeatSettings& settings, std::int32_t k, double t) {
-    const BoundaryEntry& b = settings.boundaries[static_cast<std::size_t>(k)];
-    return b.ownAmbient ? b.ambient.At(t) : settings.ambient.At(t);
+// Every group's surrounding temperature at age t (unused for fixed groups).
+std::vector<double> Surroundings(const HeatSettings& settings, double t) {
+    const double common = settings.ambient.At(t);
+    std::vector<double> around;
+    for (const BoundaryEntry& b : settings.boundaries) around.push_back(b.ownAmbient ? b.ambient.At(t) : common);
+    return around;
 }
 
 }  // namespace
-
-double EdgeLength(const HeatMesh& mesh, const BoundaryEdge& edge) {
-    const auto a = static_cast<std::size_t>(edge.a);
-    const auto b = static_cast<std::size_t>(edge.b);
-    return std::hypot(mesh.x[a] - mesh.x[b], mesh.y[a] - mesh.y[b]) * MetresPerMm;
-}
 
 Eigen::SparseMatrix<double> AssembleConvection(const HeatSettings& settings, const HeatMesh& mesh,
                                                const BoundaryGroups& groups, const std::vector<std::int32_t>& phase) {
@@ -38,7 +35,7 @@ Eigen::SparseMatrix<double> AssembleConvection(const HeatSettings& settings, con
     for (std::size_t e = 0; e < groups.edges.size(); ++e) {
         const double h = Coefficient(settings, phase, groups.entry[e]);
         if (h == 0.0) continue;
-        const double hl = h * EdgeLength(mesh, groups.edges[e]) / 6.0;
+        const double hl = h * groups.length[e] / 6.0;
         const BoundaryEdge& edge = groups.edges[e];
         entries.emplace_back(edge.a, edge.a, 2.0 * hl);
         entries.emplace_back(edge.b, edge.b, 2.0 * hl);
@@ -50,26 +47,27 @@ Eigen::SparseMatrix<double> AssembleConvection(const HeatSettings& settings, con
     return H;
 }
 
-void AddConvectionLoad(const HeatSettings& settings, const HeatMesh& mesh, const BoundaryGroups& groups,
+void AddConvectionLoad(const HeatSettings& settings, const BoundaryGroups& groups,
                        const std::vector<std::int32_t>& phase, double t, Eigen::VectorXd& f) {
+    const std::vector<double> around = Surroundings(settings, t);
     for (std::size_t e = 0; e < groups.edges.size(); ++e) {
         const double h = Coefficient(settings, phase, groups.entry[e]);
         if (h == 0.0) continue;
-        const double load = h * EdgeLength(mesh, groups.edges[e]) / 2.0 * Surroundings(settings, groups.entry[e], t);
+        const double load = h * groups.length[e] / 2.0 * around[static_cast<std::size_t>(groups.entry[e])];
         f(groups.edges[e].a) += load;
         f(groups.edges[e].b) += load;
     }
 }
 
-double ConvectionLoss(const HeatSettings& settings, const HeatMesh& mesh, const BoundaryGroups& groups,
+double ConvectionLoss(const HeatSettings& settings, const BoundaryGroups& groups,
                       const std::vector<std::int32_t>& phase, double t, const Eigen::VectorXd& T) {
+    const std::vector<double> around = Surroundings(settings, t);
     double loss = 0.0;
     for (std::size_t e = 0; e < groups.edges.size(); ++e) {
         const double h = Coefficient(settings, phase, groups.entry[e]);
         if (h == 0.0) continue;
         const BoundaryEdge& edge = groups.edges[e];
-        loss += h * EdgeLength(mesh, edge) *
-                ((T(edge.a) + T(edge.b)) / 2.0 - Surroundings(settings, groups.entry[e], t));
+        loss += h * groups.length[e] * ((T(edge.a) + T(edge.b)) / 2.0 - around[static_cast<std::size_t>(groups.entry[e])]);
     }
     return loss;
 }

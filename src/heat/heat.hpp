@@ -109,6 +109,7 @@ struct BoundaryEdge {
 struct BoundaryGroups {
     std::vector<BoundaryEdge> edges;
     std::vector<std::int32_t> entry;  // per edge: index into HeatSettings::boundaries
+    std::vector<double> length;       // per edge: its length in m
 };
 
 // Every element's material, after the regions are applied.

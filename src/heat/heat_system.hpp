@@ -35,15 +35,12 @@ Eigen::SparseMatrix<double> AssembleConvection(const HeatSettings& settings, con
                                                const BoundaryGroups& groups, const std::vector<std::int32_t>& phase);
 
 // f at age t: h * L / 2 * T_amb(t) at both nodes of every convective edge (W per metre).
-void AddConvectionLoad(const HeatSettings& settings, const HeatMesh& mesh, const BoundaryGroups& groups,
+void AddConvectionLoad(const HeatSettings& settings, const BoundaryGroups& groups,
                        const std::vector<std::int32_t>& phase, double t, Eigen::VectorXd& f);
 
 // The heat that the convective edges give off at age t with node temperatures T (W per metre):
 // sum of h * L * ((T_a + T_b) / 2 - T_amb(t)).
-double ConvectionLoss(const HeatSettings& settings, const HeatMesh& mesh, const BoundaryGroups& groups,
+double ConvectionLoss(const HeatSettings& settings, const BoundaryGroups& groups,
                       const std::vector<std::int32_t>& phase, double t, const Eigen::VectorXd& T);
-
-// Length of an edge in m.
-double EdgeLength(const HeatMesh& mesh, const BoundaryEdge& edge);
 
 }  // namespace tc::heat

@@ -143,7 +143,10 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     for (double stop : StopAges(settings, system)) {
         const double span = stop - t;
         const auto steps = static_cast<std::int64_t>(std::ceil(span / LongestStep(system, options, t) - 1e-9));
-        const double dt = span / static_cast<double>(std::max<std::int64_t>(steps, 1));
+        double dt = span / static_cast<double>(std::max<std::int64_t>(steps, 1));
+        // Equal output intervals give step sizes that differ in their last bits only: the
+        // factorised step size stands for them (the last step of the interval still ends at stop).
+        if (std::abs(dt - factorisedStep) <= 1e-9 * dt) dt = factorisedStep;
         const double dts = dt * SecondsPerDay;
         const std::vector<std::int32_t> phase = Phases(settings, t);
         if (!(dt == factorisedStep) || phase != factorisedPhase) {
@@ -154,6 +157,11 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             factorisedPhase = phase;
             eulerStepsLeft = options.eulerSteps;
         }
+        // The convection terms at the start of the interval, with its coefficients; each step's
+        // end values are the next step's start values.
+        f0.setZero();
+        AddConvectionLoad(settings, groups, phase, t, f0);
+        double loss0 = ConvectionLoss(settings, groups, phase, t, T);
         for (std::int64_t s = 0; s < steps; ++s) {
             const double t0 = t;
             const double t1 = s + 1 == steps ? stop : t + dt;
@@ -170,12 +178,10 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                 }
             }
             f1.setZero();
-            AddConvectionLoad(settings, mesh, groups, phase, t1, f1);
+            AddConvectionLoad(settings, groups, phase, t1, f1);
             if (useEuler) {
                 rhs += f1;
             } else {
-                f0.setZero();
-                AddConvectionLoad(settings, mesh, groups, phase, t0, f0);
                 rhs += 0.5 * (f0 + f1) - 0.5 * (B * T);
             }
             Tfixed.setZero();
@@ -190,8 +196,10 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                 const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
                 T1(i) = k >= 0 ? TfreeSolved(k) : Tfixed(i);
             }
-            const double loss1 = ConvectionLoss(settings, mesh, groups, phase, t1, T1);
-            balance.lost += (useEuler ? loss1 : 0.5 * (ConvectionLoss(settings, mesh, groups, phase, t0, T) + loss1)) * dts;
+            const double loss1 = ConvectionLoss(settings, groups, phase, t1, T1);
+            balance.lost += (useEuler ? loss1 : 0.5 * (loss0 + loss1)) * dts;
+            f0.swap(f1);
+            loss0 = loss1;
             if (anyFixed) {
                 // What the fixed nodes must take in to hold their temperature (negative: give off).
                 const Eigen::VectorXd residual = F.A * T1 - rhs;

@@ -77,6 +77,9 @@ BoundaryGroups SelectBoundaryEdges(const HeatSettings& settings, const HeatMesh&
         if (owner[e] < 0) continue;
         groups.edges.push_back(edges[e]);
         groups.entry.push_back(owner[e]);
+        const auto a = static_cast<std::size_t>(edges[e].a);
+        const auto b = static_cast<std::size_t>(edges[e].b);
+        groups.length.push_back(std::hypot(mesh.x[a] - mesh.x[b], mesh.y[a] - mesh.y[b]) * 0.001);
     }
     return groups;
 }
