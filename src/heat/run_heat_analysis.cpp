@@ -19,6 +19,7 @@
 #include <Eigen/SparseCholesky>
 
 #include "heat/heat_system.hpp"
+#include "records/run_error.hpp"
 
 namespace tc::heat {
 
@@ -132,6 +133,9 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         F.Afp.resize(nFree, n);
         F.Afp.setFromTriplets(fp.begin(), fp.end());
         F.solver.compute(Aff);
+        if (F.solver.info() != Eigen::Success) {
+            throw RunError(mesh.file + ": the heat analysis's system cannot be solved (is every element's area above 0?)");
+        }
     };
     double factorisedStep = std::numeric_limits<double>::quiet_NaN();
     std::vector<std::int32_t> factorisedPhase;
