@@ -23,7 +23,7 @@ function(thermocrack_tests name)
   if(sources)
     add_executable(${name} ${sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} tc_test_support GTest::gtest_main)
     # Tests that run the program find it, and the source folder, through these built-in paths.
     add_dependencies(${name} thermocrack)
     target_compile_definitions(${name} PRIVATE

@@ -62,6 +62,9 @@ class DamagedJob : public ::testing::TestWithParam<Variant> {};
 TEST_P(DamagedJob, EndsAsExpected) {
     const Variant& v = GetParam();
     const Expectation& expect = v.expect;
+#ifdef _WIN32
+    if (expect.file == "path.dat") GTEST_SKIP() << "on Windows the path file is the real c:\\path.dat";
+#endif
     FileSet input = SmallJob();
     ASSERT_FALSE(input.empty());
     v.damage(input);
