@@ -8,6 +8,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "heat/heat.hpp"
 #include "mesh/mesh.hpp"
 #include "records/records.hpp"
 #include "run/check_command.hpp"
@@ -40,6 +41,7 @@ constexpr char UsageText[] =
     "usage: thermocrack [JOB_FOLDER]\n"
     "       thermocrack --quiet [JOB_FOLDER]\n"
     "       thermocrack check JOB_FOLDER\n"
+    "       thermocrack heat JOB_FOLDER [--force]\n"
     "       thermocrack --help | --version\n";
 
 constexpr char HelpText[] = R"(
@@ -71,6 +73,10 @@ Writes (in the job folder)
   NAME.hdp   per step: the age and the height of the cracked band
   NAME.hst   per step: the age and the stress of every element
   NAME.sta   the status: how far the cracks reach through the section
+
+The temperature history
+  thermocrack heat JOB_FOLDER works it out from the heat of hydration set in
+  JOB_FOLDER/heat.toml and writes NAME.tmp; 'thermocrack heat --help' tells more.
 
 The path file c:\path.dat
   Its first line names the job folder, e.g. c:\jobs\wall1. Anything after the first blank that
@@ -211,6 +217,8 @@ void ReportError(UnitTable& units, const std::string& message) {
 }  // namespace
 
 int RunMain(int argc, char** argv) {
+    // "thermocrack heat ..." is the heat analysis, a command of its own.
+    if (argc > 1 && std::string_view(argv[1]) == "heat") return heat::HeatMain(argc - 1, argv + 1);
     const CommandLine line = ParseCommandLine(argc, argv);
     switch (line.action) {
         case CommandLine::Action::Wrong:
