@@ -107,7 +107,7 @@ Part ReadPart(const DescriptionReader& r, const toml::table& t, std::size_t inde
     part.material.heat = false;
     for (const char* k : {"conductivity", "density", "specific_heat", "initial_temperature", "heat", "adiabatic_rise"}) {
         if (part.young && t.get(k) != nullptr) {
-            r.Fail(t.get(k), p + k, "belongs to a part with young = false (the young concrete takes [concrete]'s)");
+            r.Fail(t.get(k), p + k, "is only for a part with young = false (the young concrete takes [concrete]'s)");
         }
     }
     if (!part.young) {
