@@ -81,8 +81,16 @@ std::string HeatSettingsText(const Description& d, const SectionMesh& all, const
             }
             std::size_t last = e;
             while (last + 1 < all.part.size() && all.part[last + 1] == static_cast<std::int32_t>(pi)) ++last;
-            ranges += (ranges.empty() ? "" : ", ") +
-                      (last == e ? std::to_string(e + 1) : "[" + std::to_string(e + 1) + ", " + std::to_string(last + 1) + "]");
+            if (!ranges.empty()) ranges += ", ";
+            if (last == e) {
+                ranges += std::to_string(e + 1);
+            } else {
+                ranges += '[';
+                ranges += std::to_string(e + 1);
+                ranges += ", ";
+                ranges += std::to_string(last + 1);
+                ranges += ']';
+            }
             e = last + 1;
         }
         const heat::Material& m = p.material;
