@@ -94,12 +94,9 @@ void CheckLayout(const Description& d) {
             if (joined) group[root(i)] = root(j);
         }
     }
-    std::string loose;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (root(i) != root(0)) loose += (loose.empty() ? "\"" : ", \"") + d.parts[i].name + "\"";
-    }
-    if (!loose.empty()) {
-        throw RunError(d.file + ": part " + loose + " shares no edge with part \"" + d.parts[0].name +
+    for (std::size_t i = 1; i < n; ++i) {
+        if (root(i) == root(0)) continue;
+        throw RunError(Where(d, d.parts[i]) + " shares no edge with part \"" + d.parts[0].name +
                        "\" and the parts joined to it (parts that touch only at corners or not at all are refused)");
     }
 }
