@@ -56,9 +56,6 @@ std::string Millimetres(double v) {
     return std::string(text, result.ptr);
 }
 
-std::string At(Point p) {
-    return "(" + Show(static_cast<float>(p.x)) + ", " + Show(static_cast<float>(p.y)) + ")";
-}
 
 }  // namespace
 
@@ -79,11 +76,11 @@ void CheckBars(const JobText& deck, const std::vector<Bar>& bars, const MeshFact
         const Bar& bar = bars[i];
         const std::string name = "bar " + std::to_string(i + 1);
         if (!InSection(bar.at, mesh)) {
-            Warning w{deck.name(), bar.record, 6, 35, name + " at " + At(bar.at) + " mm lies outside the section"};
+            Warning w{deck.name(), bar.record, 6, 35, name + " at " + ShowPoint(bar.at) + " mm lies outside the section"};
             const bool slipped = bar.written.x != bar.at.x || bar.written.y != bar.at.y;
             if (slipped && InSection(bar.written, mesh)) {
                 w.what += ": a coordinate without a decimal point has its last digit read as a decimal; "
-                          "write it with a point for " + At(bar.written) + " mm";
+                          "write it with a point for " + ShowPoint(bar.written) + " mm";
             }
             outside.Add(std::move(w));
             continue;
@@ -98,7 +95,7 @@ void CheckBars(const JobText& deck, const std::vector<Bar>& bars, const MeshFact
         nearest = std::sqrt(nearest);
         if (nearest < radius) {
             exposed.Add({deck.name(), bar.record, 6, 50,
-                         name + " at " + At(bar.at) + " mm, area " + Show(bar.area) + " mm2 (radius " +
+                         name + " at " + ShowPoint(bar.at) + " mm, area " + Show(bar.area) + " mm2 (radius " +
                              Millimetres(radius) + " mm), is " + Millimetres(nearest) +
                              " mm from the section's face: it would stick out of the concrete"});
         }

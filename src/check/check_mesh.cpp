@@ -59,9 +59,6 @@ std::string ShapeFault(const MeshFacts& mesh, const std::array<std::int32_t, 4>&
     return "";
 }
 
-std::string At(Point p) {
-    return "(" + Show(static_cast<float>(p.x)) + ", " + Show(static_cast<float>(p.y)) + ")";
-}
 
 }  // namespace
 
@@ -101,7 +98,7 @@ MeshFacts CheckMesh(const JobText& text, std::vector<Warning>& warnings) {
     for (std::int32_t i = 1; i <= *nx; ++i) {
         if (uses[static_cast<std::size_t>(i)] == 0) {
             unused.Add({text.name(), mesh.nodeRecord[static_cast<std::size_t>(i - 1)], 11, 30,
-                        "node " + std::to_string(i) + " " + At(mesh.nodes[static_cast<std::size_t>(i - 1)]) +
+                        "node " + std::to_string(i) + " " + ShowPoint(mesh.nodes[static_cast<std::size_t>(i - 1)]) +
                             " is used by no element"});
         }
     }
@@ -126,7 +123,7 @@ MeshFacts CheckMesh(const JobText& text, std::vector<Warning>& warnings) {
             const std::int32_t earlier = std::min(order[i], order[j]) + 1;
             twins.Add({text.name(), mesh.nodeRecord[static_cast<std::size_t>(later - 1)], 11, 30,
                        "node " + std::to_string(later) + " stands at the place of node " + std::to_string(earlier) +
-                           " " + At(p) + ": elements that meet there are not joined"});
+                           " " + ShowPoint(p) + ": elements that meet there are not joined"});
         }
     }
     twins.Close(text.name());

@@ -14,6 +14,15 @@ std::string Show(float v) {
     return std::string(text, result.ptr);
 }
 
+std::string ShowPoint(Point p) {
+    std::string text = "(";
+    text += Show(static_cast<float>(p.x));
+    text += ", ";
+    text += Show(static_cast<float>(p.y));
+    text += ")";
+    return text;
+}
+
 namespace {
 
 bool InRange(float v, const Quantity& q) { return q.low <= v && v <= q.high; }

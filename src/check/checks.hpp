@@ -69,6 +69,9 @@ struct MeshFacts {
     std::vector<std::int64_t> elementRecord;
 };
 
+// "(x, y)" with the shortest texts of the coordinates.
+std::string ShowPoint(Point p);
+
 struct Bar {
     Point at;
     Point written;  // the coordinates read with no implied decimals

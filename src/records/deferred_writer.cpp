@@ -10,6 +10,7 @@
 
 #include "records/run_error.hpp"
 #include "records/unit.hpp"
+#include "records/wait_on_word.hpp"
 #include "records/write_plan.hpp"
 
 namespace tc::records_detail {
@@ -94,8 +95,9 @@ Word SlotItems(const Slot& slot) {
 
 DeferredWriter::DeferredWriter(Unit& unit)
     : unit_(unit),
-      ring_(std::make_unique_for_overwrite<unsigned char[]>(RingWords * WordBytes + RowSlack)),
-      values_(std::make_unique_for_overwrite<unsigned char[]>(MaxRecordWords * WordBytes)) {
+      // Left uninitialised: every byte is written before it is read.
+      ring_(new unsigned char[RingWords * WordBytes + RowSlack]),
+      values_(new unsigned char[MaxRecordWords * WordBytes]) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -103,7 +105,7 @@ DeferredWriter::~DeferredWriter() {
     PublishAll();
     stopping_.store(true);
     bell_.fetch_add(1);
-    bell_.notify_one();
+    WakeOneWaiter(bell_);
     thread_.join();
 }
 
@@ -141,7 +143,7 @@ void DeferredWriter::PublishAll() {
         Wake();
     } else if (sleeping_.load(std::memory_order_relaxed)) {
         bell_.fetch_add(1, std::memory_order_release);
-        bell_.notify_one();
+        WakeOneWaiter(bell_);
     }
 }
 
@@ -149,7 +151,7 @@ void DeferredWriter::Wake() {
     std::atomic_thread_fence(std::memory_order_seq_cst);
     if (sleeping_.load(std::memory_order_relaxed)) {
         bell_.fetch_add(1, std::memory_order_release);
-        bell_.notify_one();
+        WakeOneWaiter(bell_);
     }
 }
 
@@ -176,7 +178,7 @@ void DeferredWriter::WaitForTail(Word target) {
         waiting_.store(true);
         Wake();
         taken = tail_.load();
-        if (taken < target) tail_.wait(taken, std::memory_order_acquire);
+        if (taken < target) WaitWhileEqual(tail_, taken);
         waiting_.store(false, std::memory_order_relaxed);
     }
 }
@@ -255,7 +257,7 @@ void DeferredWriter::Run() noexcept {
             // Caught up: a waiting run's thread may go on; look for the next batch a while, then
             // sleep until the bell rings.
             tail_.store(tail);
-            if (waiting_.load()) tail_.notify_one();
+            if (waiting_.load()) WakeOneWaiter(tail_);
             for (std::int32_t look = 0; look < LooksBeforeSleep && available == tail; ++look) {
                 Pause();
                 available = published_.load(std::memory_order_acquire);
@@ -265,7 +267,7 @@ void DeferredWriter::Run() noexcept {
             sleeping_.store(true);
             if (published_.load() == tail) {
                 if (stopping_.load()) return;
-                bell_.wait(bell, std::memory_order_acquire);
+                WaitWhileEqual(bell_, bell);
             }
             sleeping_.store(false, std::memory_order_relaxed);
             continue;
@@ -281,7 +283,7 @@ void DeferredWriter::Run() noexcept {
                 // Room for a run's thread that waits on a full ring.
                 sinceStore = 0;
                 tail_.store(tail);
-                if (waiting_.load()) tail_.notify_one();
+                if (waiting_.load()) WakeOneWaiter(tail_);
             }
         }
     }

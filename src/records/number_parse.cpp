@@ -3,7 +3,10 @@
 
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <string>
+
+#include <fast_float/fast_float.h>
 
 namespace tc::records_detail {
 namespace {
@@ -13,7 +16,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Exponents beyond this make every float zero or infinite; clamping keeps the arithmetic small.
 constexpr std::int64_t ExponentClamp = 100000;
 
-// Builds the normalised text "[-]digits[.digits]e<exponent>" for std::from_chars.
+// Builds the normalised text "[-]digits[.digits]e<exponent>" for fast_float, which rounds it to
+// the nearest float as std::from_chars does (and as every standard library does not yet offer).
 class RealText {
 public:
     void Put(char c) {
@@ -217,10 +221,9 @@ FieldStatus ParseRealText(std::string_view field, std::int32_t decimals, float& 
         if (negative) text.Put('-');
         ++i;
     }
-    // Mantissa; the position of its first significant digit estimates the magnitude.
+    // Mantissa: leading zeros before the point are dropped.
     bool point = false;
     std::int64_t digits = 0;
-    std::int64_t magnitude10 = 0;  // decimal exponent of the leading significant digit, plus one
     bool significant = false;
     for (; i < n; ++i) {
         const char c = field[i];
@@ -228,8 +231,6 @@ FieldStatus ParseRealText(std::string_view field, std::int32_t decimals, float& 
         if (IsDigit(c)) {
             ++digits;
             if (c != '0') significant = true;
-            if (!point && significant) ++magnitude10;
-            if (point && !significant) --magnitude10;
             if (significant || point) text.Put(c);
         } else if (c == '.' && !point) {
             point = true;
@@ -272,16 +273,12 @@ FieldStatus ParseRealText(std::string_view field, std::int32_t decimals, float& 
     for (const char* p = expText; p != expEnd; ++p) text.Put(*p);
 
     float result = 0.0f;
-    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), result, std::chars_format::general);
-    if (parsed.ec == std::errc::result_out_of_range) {
-        // Below the smallest float the nearest value is zero; above the largest it is refused.
-        if (!significant || magnitude10 + exponent < 0) {
-            value = negative ? -0.0f : 0.0f;
-            return FieldStatus::Ok;
-        }
-        return FieldStatus::OutOfRange;
-    }
-    if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size()) return FieldStatus::NotANumber;
+    const char* end = text.data() + text.size();
+    const auto parsed = fast_float::from_chars(text.data(), end, result, fast_float::chars_format::general);
+    if (parsed.ec != std::errc() || parsed.ptr != end) return FieldStatus::NotANumber;
+    // Below the smallest float the nearest value is a zero of the field's sign; above the largest
+    // the reader gives infinity, which is refused.
+    if (std::isinf(result)) return FieldStatus::OutOfRange;
     value = result;
     return FieldStatus::Ok;
 }

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <system_error>
 
+#include "heat/heat.hpp"
 #include "mesh/mesh.hpp"
+#include "prepare/prepare.hpp"
 #include "records/records.hpp"
 #include "run/check_command.hpp"
 #include "run/input_deck.hpp"
@@ -40,6 +42,8 @@ constexpr char UsageText[] =
     "usage: thermocrack [JOB_FOLDER]\n"
     "       thermocrack --quiet [JOB_FOLDER]\n"
     "       thermocrack check JOB_FOLDER\n"
+    "       thermocrack heat JOB_FOLDER [--force]\n"
+    "       thermocrack prepare DESCRIPTION.toml [--out JOB_FOLDER]\n"
     "       thermocrack --help | --version\n";
 
 constexpr char HelpText[] = R"(
@@ -73,6 +77,12 @@ Writes (in the job folder)
   NAME.sta   the status: how far the cracks reach through the section
   NAME.hcj   per step: the age and the crack index ft / stress of every element as judged,
              before the step's cracks redistribute the stresses
+
+The temperature history
+  thermocrack heat JOB_FOLDER works it out from the heat of hydration set in
+  JOB_FOLDER/heat.toml and writes NAME.tmp; 'thermocrack heat --help' tells more.
+  thermocrack prepare DESCRIPTION.toml writes a whole job folder, temperatures included,
+  from a short description; 'thermocrack prepare --help' tells more.
 
 The path file c:\path.dat
   Its first line names the job folder, e.g. c:\jobs\wall1. Anything after the first blank that
@@ -213,6 +223,9 @@ void ReportError(UnitTable& units, const std::string& message) {
 }  // namespace
 
 int RunMain(int argc, char** argv) {
+    // "thermocrack heat ..." is the heat analysis, a command of its own.
+    if (argc > 1 && std::string_view(argv[1]) == "heat") return heat::HeatMain(argc - 1, argv + 1);
+    if (argc > 1 && std::string_view(argv[1]) == "prepare") return prepare::PrepareMain(argc - 1, argv + 1);
     const CommandLine line = ParseCommandLine(argc, argv);
     switch (line.action) {
         case CommandLine::Action::Wrong:

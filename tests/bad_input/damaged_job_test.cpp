@@ -63,6 +63,12 @@ class DamagedJob : public ::testing::TestWithParam<Variant> {};
 TEST_P(DamagedJob, EndsAsExpected) {
     const Variant& v = GetParam();
     const Expectation& expect = v.expect;
+#ifdef _WIN32
+    // The job runs through its folder there: a damaged or missing path file is not read.
+    if (expect.file == "path.dat" || v.name.starts_with("Path_")) {
+        GTEST_SKIP() << "on Windows the path file is the real c:\\path.dat";
+    }
+#endif
     FileSet input = SmallJob();
     ASSERT_FALSE(input.empty());
     v.damage(input);

@@ -1,20 +1,14 @@
 #include "bad_input/job_folder.hpp"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <vector>
 
-extern char** environ;
+#include "support/child_process.hpp"
 
 namespace tc::bad_input {
 
@@ -46,22 +40,6 @@ FileSet ReadFolder(const fs::path& dir) {
 fs::path EnvPath(const char* name, const char* builtIn) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? fs::path(value) : fs::path(builtIn);
-}
-
-// The child: into the folder, console to files, no drive mapping, then the program.
-[[noreturn]] void RunChild(const fs::path& work, const fs::path& root, const fs::path& binary) {
-    if (::chdir(work.c_str()) != 0) ::_exit(127);
-    const int out = ::open((root / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open((root / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
-    std::vector<std::string> names;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string_view entry(*e);
-        if (entry.starts_with("THERMOCRACK_DRIVE_")) names.emplace_back(entry.substr(0, entry.find('=')));
-    }
-    for (const std::string& n : names) ::unsetenv(n.c_str());
-    ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -100,40 +78,26 @@ FileSet SmallJob() {
 RunResult RunJob(const FileSet& files) {
     RunResult result;
     const fs::path binary = EnvPath("THERMOCRACK_BINARY", THERMOCRACK_BUILT_BINARY);
-    std::string pattern = (fs::temp_directory_path() / "tc-bad-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "cannot make a temporary folder";
-        return result;
-    }
-    const fs::path root = pattern;
+    const fs::path root = tc::testing::MakeTemporaryFolder("tc-bad-");
     const fs::path work = root / "work";
     fs::create_directory(work);
     for (const auto& [name, bytes] : files) WriteFile(work / name, bytes);
 
-    const pid_t child = ::fork();
-    if (child == 0) RunChild(work, root, binary);
-    int status = 0;
-    if (child > 0) {
-        const auto deadline = std::chrono::steady_clock::now() + RunTimeLimit;
-        for (;;) {
-            const pid_t done = ::waitpid(child, &status, WNOHANG);
-            if (done == child) break;
-            if (std::chrono::steady_clock::now() > deadline) {
-                ::kill(child, SIGKILL);
-                ::waitpid(child, &status, 0);
-                result.timedOut = true;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        result.exited = !result.timedOut && WIFEXITED(status);
-        if (result.exited) result.exitCode = WEXITSTATUS(status);
-        if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-    } else {
-        ADD_FAILURE() << "cannot start the program";
-    }
-    result.console = ReadFile(root / "stdout");
-    result.consoleError = ReadFile(root / "stderr");
+    tc::testing::ClearDriveMapping();
+    std::vector<std::string> arguments;
+#ifdef _WIN32
+    // The path file is the real c:\path.dat there: the job runs through its folder instead.
+    arguments = {"./job"};
+#endif
+    const tc::testing::ProgramRun run =
+        tc::testing::RunProgram(binary, arguments, work, root / "stdout", root / "stderr", RunTimeLimit);
+    result.exited = run.exited;
+    result.exitCode = run.exitCode;
+    result.signal = run.signal;
+    result.timedOut = run.timedOut;
+    // The console's line ends are the host's.
+    result.console = tc::testing::WithoutCarriageReturns(run.output);
+    result.consoleError = tc::testing::WithoutCarriageReturns(run.error);
     result.after = ReadFolder(work);
     std::error_code ignored;
     fs::remove_all(root, ignored);

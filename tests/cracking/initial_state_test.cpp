@@ -24,6 +24,10 @@ protected:
         fs::current_path(folder_);
     }
     void TearDown() override {
+        // Files are closed before their folder goes: Windows removes no folder with an open file.
+        for (std::int32_t unit = 0; unit <= MaxUnit; ++unit) {
+            if (units.IsOpen(unit)) units.Close(unit);
+        }
         fs::current_path(previous_);
         fs::remove_all(folder_);
     }

@@ -1,8 +1,6 @@
 #include "jobs/job_runner.hpp"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
@@ -14,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-extern char** environ;
+#include "support/child_process.hpp"
 
 namespace tc::jobs {
 
@@ -35,27 +33,22 @@ fs::path EnvPath(const char* name, const char* built) {
     return fs::path(value);
 }
 
-// A drive mapping inherited from the caller's environment would send c:\path.dat elsewhere.
-void ClearDriveMapping() {
-    std::vector<std::string> names;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string_view entry(*e);
-        if (entry.starts_with("THERMOCRACK_DRIVE_")) names.emplace_back(entry.substr(0, entry.find('=')));
+#ifdef _WIN32
+// On Windows the path file is the real c:\path.dat: a job whose path file names the drive-rooted
+// folder c:\X runs instead with the job-folder argument ./X, the names in its messages then
+// being the same as where c:\ is the working folder.
+std::vector<std::string> JobFolderArgument(const fs::path& work) {
+    std::string line = ReadFile(work / "path.dat");
+    line = line.substr(0, line.find_first_of("\r\n"));
+    if (line.size() < 3 || line[1] != ':' || line[2] != '\\') return {};
+    std::string folder = "./" + line.substr(3);
+    folder = folder.substr(0, folder.find(' '));
+    for (char& c : folder) {
+        if (c == '\\') c = '/';
     }
-    for (const std::string& name : names) unsetenv(name.c_str());
+    return {folder};
 }
-
-std::string Quoted(const fs::path& path) {
-    std::string text = "'";
-    for (char c : path.string()) {
-        if (c == '\'') {
-            text += "'\\''";
-        } else {
-            text += c;
-        }
-    }
-    return text + "'";
-}
+#endif
 
 std::set<fs::path> RelativeFiles(const fs::path& dir) {
     std::set<fs::path> files;
@@ -124,9 +117,7 @@ void RunJob(const fs::path& input, bool skipOutputs, JobRun& run) {
     ASSERT_TRUE(fs::is_directory(input)) << input;
     const fs::path binary = Binary();
     ASSERT_TRUE(fs::is_regular_file(binary)) << "no binary at " << binary;
-    std::string pattern = (fs::temp_directory_path() / "tc-job-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr) << "cannot make a temporary folder";
-    run.root = pattern;
+    run.root = tc::testing::MakeTemporaryFolder("tc-job-");
     run.work = run.root / "work";
     fs::create_directory(run.work);
     for (const fs::path& rel : RelativeFiles(input)) {
@@ -134,14 +125,18 @@ void RunJob(const fs::path& input, bool skipOutputs, JobRun& run) {
         fs::create_directories((run.work / rel).parent_path());
         fs::copy_file(input / rel, run.work / rel);
     }
-    ClearDriveMapping();
-    const std::string command = "cd " + Quoted(run.work) + " && " + Quoted(binary) + " >" +
-                                Quoted(run.root / "stdout") + " 2>" + Quoted(run.root / "stderr");
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status)) << "the run did not end normally: " << command;
-    run.exitCode = WEXITSTATUS(status);
-    run.console = ReadFile(run.root / "stdout");
-    run.consoleError = ReadFile(run.root / "stderr");
+    tc::testing::ClearDriveMapping();
+    std::vector<std::string> arguments;
+#ifdef _WIN32
+    arguments = JobFolderArgument(run.work);
+#endif
+    const tc::testing::ProgramRun ran =
+        tc::testing::RunProgram(binary, arguments, run.work, run.root / "stdout", run.root / "stderr");
+    ASSERT_TRUE(ran.exited) << "the run did not end normally: " << binary;
+    run.exitCode = ran.exitCode;
+    // The console's line ends are the host's.
+    run.console = tc::testing::WithoutCarriageReturns(ran.output);
+    run.consoleError = tc::testing::WithoutCarriageReturns(ran.error);
 }
 
 void ExpectRunMatches(const fs::path& input, const fs::path& expected, bool skipOutputs, JobRun& run) {

@@ -11,7 +11,7 @@ import shutil
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "examples"))
+sys.path.insert(0, HERE)
 import jobfiles  # noqa: E402
 
 # Sigma-91day, Parameter-A, Parameter-B, Parameter-C, fc -> Ec, concrete expansion,

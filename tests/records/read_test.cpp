@@ -4,7 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <bit>
-#include <charconv>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -261,9 +262,11 @@ TEST(RealInput, AgreesWithCorrectRoundingOnManyFields) {
         const std::int32_t exponent = coin(random) ? exponentOf(random) : exponentOf(random) / 8;
         const std::string sign = coin(random) ? "-" : "";
         const std::string field = sign + withPoint + "E" + std::to_string(exponent);
-        float expected = 0.0f;
-        const auto result = std::from_chars(field.data(), field.data() + field.size(), expected);
-        if (result.ec != std::errc()) continue;
+        // The C library's reader, correctly rounded and independent of the program's, is the
+        // reference; values beyond the float range are left to other tests.
+        errno = 0;
+        const float expected = std::strtof(field.c_str(), nullptr);
+        if (errno == ERANGE) continue;
         float got = 1.0f;
         ASSERT_EQ(records_detail::ParseRealField(field, 0, got), FieldStatus::Ok) << field;
         ASSERT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(expected)) << field;

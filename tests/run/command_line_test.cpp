@@ -2,8 +2,6 @@
 // run on the built binary as a separate process.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +10,8 @@
 #include <regex>
 #include <string>
 #include <vector>
+
+#include "support/child_process.hpp"
 
 namespace tc {
 namespace {
@@ -27,18 +27,6 @@ struct Outcome {
 std::string ReadFile(const fs::path& name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
 }
 
 // The build may name the binary and the source folder; the environment variables win when set.
@@ -79,11 +67,9 @@ protected:
         binary_ = BinaryUnderTest();
         ASSERT_TRUE(!binary_.empty() && fs::exists(binary_)) << "no binary at '" << binary_.string()
                                                              << "': build the target thermocrack";
-        std::string pattern = (fs::temp_directory_path() / "tc_command_line_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        root_ = testing::MakeTemporaryFolder("tc_command_line_");
         // c:\job must mean ./job for the run through the path file.
-        unsetenv("THERMOCRACK_DRIVE_C");
+        testing::UnsetEnvironment("THERMOCRACK_DRIVE_C");
     }
     void TearDown() override {
         if (!root_.empty()) fs::remove_all(root_);
@@ -91,16 +77,13 @@ protected:
 
     // Runs the binary in cwd with the given arguments.
     Outcome Run(const fs::path& cwd, const std::vector<std::string>& args) const {
-        std::string command = "cd " + Quoted(cwd.string()) + " && " + Quoted(binary_.string());
-        for (const std::string& arg : args) command += " " + Quoted(arg);
-        const fs::path out = root_ / "stdout.txt";
-        const fs::path err = root_ / "stderr.txt";
-        command += " >" + Quoted(out.string()) + " 2>" + Quoted(err.string());
-        const int raw = std::system(command.c_str());
+        const testing::ProgramRun run =
+            testing::RunProgram(binary_, args, cwd, root_ / "stdout.txt", root_ / "stderr.txt");
         Outcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.out = ReadFile(out);
-        outcome.err = ReadFile(err);
+        outcome.status = run.exited ? run.exitCode : -1;
+        // The console's line ends are the host's.
+        outcome.out = testing::WithoutCarriageReturns(run.output);
+        outcome.err = testing::WithoutCarriageReturns(run.error);
         return outcome;
     }
 
@@ -134,7 +117,12 @@ TEST_F(CommandLineTest, AFolderArgumentRunsTheJobAsThePathFileDoes) {
         std::ofstream path(byArgument / "path.dat", std::ios::binary);
         path << "c:\\nowhere\n";
     }
+#ifdef _WIN32
+    // The path file is the real c:\path.dat there: the reference runs through its folder too.
+    const Outcome reference = Run(byPathFile, {"job"});
+#else
     const Outcome reference = Run(byPathFile, {});
+#endif
     ASSERT_EQ(reference.status, 0) << reference.err;
 
     // With and without the closing slash; w.dat is taken from the current folder, not the job folder.

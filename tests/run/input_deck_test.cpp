@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/child_process.hpp"
 #include "test_paths.hpp"
-#include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -136,9 +136,7 @@ const std::vector<std::string> SmallJobListings = {
 class InputDeckTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tc_input_deck_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        root_ = testing::MakeTemporaryFolder("tc_input_deck_");
     }
     void TearDown() override { fs::remove_all(root_); }
 

@@ -18,7 +18,9 @@
 #include <numbers>
 #include <string>
 
-#include <unistd.h>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 
 #include "mesh/mesh.hpp"
 #include "records/records.hpp"
@@ -26,6 +28,7 @@
 #include "run/job_files.hpp"
 #include "run/job_input.hpp"
 #include "run/step_loop.hpp"
+#include "support/child_process.hpp"
 
 namespace {
 std::atomic<long long> allocations{0};
@@ -41,9 +44,22 @@ void* AllocateAligned(std::size_t size, std::align_val_t alignment) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     const std::size_t a = static_cast<std::size_t>(alignment);
     const std::size_t rounded = (size + a - 1) / a * a;
+#ifdef _WIN32
+    void* p = _aligned_malloc(rounded != 0 ? rounded : a, a);
+#else
     void* p = std::aligned_alloc(a, rounded != 0 ? rounded : a);
+#endif
     if (p == nullptr) throw std::bad_alloc();
     return p;
+}
+
+// Windows frees aligned blocks with a call of their own.
+void FreeAligned(void* p) {
+#ifdef _WIN32
+    _aligned_free(p);
+#else
+    std::free(p);
+#endif
 }
 }  // namespace
 
@@ -71,10 +87,10 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { FreeAligned(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { FreeAligned(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { FreeAligned(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { FreeAligned(p); }
 
 namespace tc {
 namespace {
@@ -176,7 +192,7 @@ LoopRun RunLoop(const fs::path& folder) {
 }
 
 TEST(StepLoop, StepsAfterTheFirstAllocateNothing) {
-    const fs::path root = fs::temp_directory_path() / ("thermocrack_no_allocation_" + std::to_string(::getpid()));
+    const fs::path root = testing::MakeTemporaryFolder("thermocrack_no_allocation_");
     WriteSmallJob(root / "short", 2);
     WriteSmallJob(root / "long", LongSteps + 1);
 

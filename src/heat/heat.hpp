@@ -1,0 +1,180 @@
+#pragma once
+// Heat of hydration: the section's temperature history from the cement's heat, the placing
+// temperature, the weather and the formwork, written as the job's temperature file.
+//
+//   rho c dT/dt = div(k grad T) + q,   q = rho c dT_ad/dt,   T_ad(t) = K (1 - exp(-alpha (t - t0)^beta))
+//   -k dT/dn = h (T - T_amb(t)) on convective edges; T = T_fix(t) on fixed edges; insulated elsewhere.
+//
+// Lengths of the mesh in mm, ages in days, temperatures in C; the computation itself runs in m and s.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tc::heat {
+
+// A function of the concrete age t (days): a constant, a table linear between its points and
+// constant beyond them, or mean + amplitude cos(2 pi (t - peak)).
+struct AgeCurve {
+    enum class Form { Constant, Table, Daily };
+    Form form = Form::Constant;
+    double value = 0.0;
+    std::vector<double> ages;    // Table
+    std::vector<double> values;  // Table
+    double mean = 0.0, amplitude = 0.0, peak = 0.0;  // Daily
+    double At(double t) const;
+};
+
+// A heat transfer coefficient (W/(m2 K)) that holds from each listed age on; before the first
+// listed age the edges are insulated. A constant is one step from age 0.
+struct StepCurve {
+    std::vector<double> from;
+    std::vector<double> values;
+    double At(double t) const;
+    // Index of the step that holds at t (-1 before the first).
+    std::int32_t Phase(double t) const;
+};
+
+// T_ad(t) = K (1 - exp(-alpha (t - t0)^beta)) for t > t0, else 0 (C; t in days).
+struct AdiabaticRise {
+    double K = 0.0, alpha = 0.0, beta = 1.0, t0 = 0.0;
+    double At(double t) const;
+};
+
+struct Material {
+    double conductivity = 0.0;   // W/(m K)
+    double density = 0.0;        // kg/m3
+    double specificHeat = 0.0;   // J/(kg K)
+    double initialTemperature = 0.0;  // C at age 0
+    bool heat = true;            // releases heat of hydration
+    AdiabaticRise rise;
+};
+
+// Which boundary edges an entry takes: a side of the bounding box, or the line x = value / y = value,
+// optionally only within [low, high] of the other coordinate.
+struct EdgeSelector {
+    enum class Kind { Top, Bottom, Left, Right, LineX, LineY };
+    Kind kind = Kind::Top;
+    double value = 0.0;
+    bool ranged = false;
+    double low = 0.0, high = 0.0;
+};
+
+struct BoundaryEntry {
+    EdgeSelector where;
+    bool fixed = false;
+    StepCurve h;          // convection
+    bool ownAmbient = false;
+    AgeCurve ambient;     // convection: this group's surrounding temperature
+    AgeCurve temperature; // fixed
+    std::int32_t line = 0;  // of the entry in heat.toml, for messages
+};
+
+struct Region {
+    std::vector<std::pair<std::int32_t, std::int32_t>> elements;  // inclusive ranges, numbers from 1
+    Material material;
+    std::int32_t line = 0;          // of the entry
+    std::int32_t elementsLine = 0;  // of its elements key
+};
+
+struct HeatSettings {
+    std::string file;       // heat.toml as named in messages
+    std::string mesh;       // empty: the job's mesh
+    std::int32_t meshLine = 0;
+    Material concrete;
+    AgeCurve ambient;
+    std::vector<BoundaryEntry> boundaries;
+    std::vector<Region> regions;
+    std::vector<double> outputAges;
+    std::int32_t outputLine = 0;
+};
+
+// A mesh of four-node elements: coordinates in mm, corners counter-clockwise, numbered from 0 here.
+struct HeatMesh {
+    std::string file;
+    std::vector<double> x, y;
+    std::vector<std::array<std::int32_t, 4>> elements;
+    std::int32_t NX() const { return static_cast<std::int32_t>(x.size()); }
+    std::int32_t NELX() const { return static_cast<std::int32_t>(elements.size()); }
+};
+
+// An edge of one element only: its two nodes in the element's order.
+struct BoundaryEdge {
+    std::int32_t a = 0, b = 0;
+};
+
+// The boundary terms per edge group, resolved on the mesh: each edge once, with its entry.
+struct BoundaryGroups {
+    std::vector<BoundaryEdge> edges;
+    std::vector<std::int32_t> entry;  // per edge: index into HeatSettings::boundaries
+    std::vector<double> length;       // per edge: its length in m
+};
+
+// Every element's material, after the regions are applied.
+struct ElementMaterials {
+    std::vector<const Material*> of;  // per element
+};
+
+// Heat totals over a run, per metre of section length (J/m).
+struct HeatBalance {
+    double released = 0.0;  // heat of hydration
+    double lost = 0.0;      // through convective edges, plus what fixed edges take out
+};
+
+// How the internal time steps are chosen: each interval between output ages (split also where a
+// heat transfer coefficient changes) is cut into equal steps of at most maxStep days; the first
+// day of a heat release uses at most firstDayStep (the heat comes fastest there). After every
+// change of step size or coefficient, eulerSteps backward Euler steps come before Crank-Nicolson.
+struct StepOptions {
+    double maxStep = 1.0 / 48.0;
+    double firstDayStep = 1.0 / 192.0;
+    std::int32_t eulerSteps = 2;
+};
+
+// Reads and checks heat.toml (path as named in messages); throws RunError naming file, line and key.
+HeatSettings ReadHeatSettings(const std::string& path);
+// The same from text (for tests); name stands for the file in messages.
+HeatSettings ParseHeatSettings(const std::string& text, const std::string& name);
+
+// Reads a mesh file (.dat layout) through the record layer; throws RunError naming the record.
+HeatMesh ReadHeatMesh(const std::string& path);
+
+// Element materials: the concrete, or the region that lists the element. Refuses element numbers
+// outside the mesh and an element listed by two regions.
+ElementMaterials AssignMaterials(const HeatSettings& settings, const HeatMesh& mesh);
+
+// The mesh's boundary edges taken by the [[boundary]] entries (a later entry wins an edge).
+// Refuses an entry that takes no edge.
+BoundaryGroups SelectBoundaryEdges(const HeatSettings& settings, const HeatMesh& mesh);
+
+// Initial node temperatures: the placing temperature at every node of a heat-releasing element,
+// else the initial temperature of a region holding the node (the later element wins).
+std::vector<double> InitialTemperatures(const HeatMesh& mesh, const ElementMaterials& materials);
+
+// Runs the heat analysis and hands every output age's node temperatures to block (in output order).
+// Returns the heat balance of the whole run.
+HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
+                            const std::function<void(double age, const std::vector<double>& T)>& block,
+                            const StepOptions& options = {});
+
+// For every node of the job's mesh, the node of the heat mesh at the same X, Y (within 0.001 mm).
+// Refuses a job node with no match, naming it.
+std::vector<std::int32_t> MatchMeshNodes(const HeatMesh& job, const HeatMesh& heat);
+
+// The mark that a temperature file written here carries in the unused columns of its first record.
+inline constexpr char TemperatureMark[] = "thermocrack heat";
+// Whether the file at path exists and lacks the mark (made by someone else).
+bool IsForeignTemperatureFile(const std::string& path);
+
+// Writes the temperature file for nx nodes and nelx elements: beside path first, renamed over it
+// when complete. produce(write) calls write(age, nodeTemperatures) once per block, in order.
+void WriteTemperatureFile(const std::string& path, std::int32_t nx, std::int32_t nelx, std::int32_t blocks,
+                          const std::function<void(const std::function<void(double, const std::vector<double>&)>&)>&
+                              produce);
+
+// thermocrack heat JOB_FOLDER [--force]: argv[0] is "heat". Returns the exit status.
+int HeatMain(int argc, char** argv);
+
+}  // namespace tc::heat

@@ -1,0 +1,170 @@
+// thermocrack heat JOB_FOLDER [--force]: reads JOB_FOLDER/heat.toml and the job's mesh (or the mesh
+// heat.toml names), runs the heat analysis and writes the job's temperature file NAME.tmp. Every
+// input is checked before the file is touched; a temperature file without this program's mark is
+// replaced only with --force.
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "heat/heat.hpp"
+#include "records/records.hpp"
+
+namespace tc::heat {
+
+namespace {
+
+constexpr char UsageText[] = "usage: thermocrack heat JOB_FOLDER [--force]\n";
+
+constexpr char HelpText[] = R"(
+Works out the section's temperature history from the heat of hydration and writes it as the
+job's temperature file, which the cracking run (thermocrack JOB_FOLDER) then reads.
+
+Reads
+  JOB_FOLDER/heat.toml   concrete, surroundings, boundary edges, regions and output ages
+                         (lengths in mm, ages in days, temperatures in C; see README)
+  JOB_FOLDER/title.dat   the job name NAME
+  JOB_FOLDER/NAME.dat    the job's mesh; the heat analysis runs on it, or on the mesh that
+                         heat.toml names (mesh = "..."), whose nodes must include the job's
+
+Writes
+  JOB_FOLDER/NAME.tmp    one block per output age: the temperature of every node of the job's
+                         mesh. It is written beside the old file and renamed over it when
+                         complete. A NAME.tmp that this command did not write is kept unless
+                         --force is given.
+
+Options
+  --force    replace a NAME.tmp that another program wrote
+  --help     show this text and exit
+
+Exit status
+  0  the temperature file is written
+  2  an error: a message names the file, the line and the key (or the record) at fault;
+     nothing is written
+)";
+
+struct Arguments {
+    bool help = false;
+    bool force = false;
+    std::string folder;
+    std::string problem;
+};
+
+Arguments ParseArguments(int argc, char** argv) {
+    Arguments a;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (!optionsEnd && arg == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && (arg == "--help" || arg == "-h")) {
+            a.help = true;
+        } else if (!optionsEnd && arg == "--force") {
+            a.force = true;
+        } else if (!optionsEnd && arg.size() > 1 && arg.front() == '-') {
+            a.problem = "unknown option '" + std::string(arg) + "'";
+        } else if (!a.folder.empty()) {
+            a.problem = "more than one job folder ('" + a.folder + "', '" + std::string(arg) + "')";
+        } else {
+            a.folder = std::string(arg);
+        }
+    }
+    if (!a.help && a.problem.empty() && a.folder.empty()) a.problem = "no job folder given";
+    return a;
+}
+
+std::string ReadJobName(const std::string& folder) {
+    UnitTable units;
+    Unit& title = units.Open(31, folder + "title.dat", OpenStatus::Old);
+    Text<80> name;
+    ReadFree(title, name);
+    return std::string(name.Trimmed());
+}
+
+// A name in heat.toml is taken from the job folder unless it is absolute.
+std::string InFolder(const std::string& folder, const std::string& name) {
+    return std::filesystem::path(name).is_absolute() ? name : folder + name;
+}
+
+void Run(const Arguments& a) {
+    std::string folder = a.folder;
+    if (folder.back() != '/') folder += '/';
+    const std::string jobName = ReadJobName(folder);
+    const HeatSettings settings = ReadHeatSettings(folder + "heat.toml");
+    const HeatMesh job = ReadHeatMesh(folder + jobName + ".dat");
+    const bool ownMesh = !settings.mesh.empty();
+    const HeatMesh heat = ownMesh ? ReadHeatMesh(InFolder(folder, settings.mesh)) : HeatMesh{};
+    const HeatMesh& mesh = ownMesh ? heat : job;
+    std::vector<std::int32_t> match;
+    if (ownMesh) {
+        match = MatchMeshNodes(job, heat);
+    } else {
+        match.resize(static_cast<std::size_t>(job.NX()));
+        for (std::size_t i = 0; i < match.size(); ++i) match[i] = static_cast<std::int32_t>(i);
+    }
+    // The checks that need the mesh, before the temperature file is touched.
+    AssignMaterials(settings, mesh);
+    SelectBoundaryEdges(settings, mesh);
+
+    const std::string tmp = folder + jobName + ".tmp";
+    if (!a.force && IsForeignTemperatureFile(tmp)) {
+        throw RunError(tmp + " was not written by thermocrack heat (its first record lacks the mark \"" +
+                       std::string(TemperatureMark) + "\" in columns 11-26); give --force to replace it");
+    }
+
+    double hottest = -1e300;
+    double hottestAge = 0.0;
+    const auto blocks = static_cast<std::int32_t>(settings.outputAges.size());
+    WriteTemperatureFile(tmp, job.NX(), job.NELX(), blocks, [&](const auto& write) {
+        std::vector<double> jobT(match.size());
+        RunHeatAnalysis(settings, mesh, [&](double age, const std::vector<double>& T) {
+            for (std::size_t i = 0; i < match.size(); ++i) {
+                jobT[i] = T[static_cast<std::size_t>(match[i])];
+                if (jobT[i] > hottest) {
+                    hottest = jobT[i];
+                    hottestAge = age;
+                }
+            }
+            write(age, jobT);
+        });
+    });
+    std::printf("thermocrack heat: wrote %s: %d blocks from age %g to %g days; hottest node %.1f C at %g days\n",
+                tmp.c_str(), blocks, settings.outputAges.front(), settings.outputAges.back(), hottest, hottestAge);
+}
+
+}  // namespace
+
+int HeatMain(int argc, char** argv) {
+    const Arguments a = ParseArguments(argc, argv);
+    if (a.help) {
+        std::fputs(UsageText, stdout);
+        std::fputs(HelpText, stdout);
+        return 0;
+    }
+    if (!a.problem.empty()) {
+        std::fprintf(stderr, "thermocrack heat: %s\n%sTry 'thermocrack heat --help' for more.\n", a.problem.c_str(),
+                     UsageText);
+        return 2;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(a.folder, error)) {
+        std::fprintf(stderr, "error: job folder \"%s\" does not exist or is not a folder\n", a.folder.c_str());
+        return 2;
+    }
+    try {
+        Run(a);
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "error: unexpected failure: %s\n", e.what());
+        return 2;
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace tc::heat

@@ -1,0 +1,420 @@
+// Reads heat.toml and checks it whole before anything is computed: every key must be known, of its
+// type and in its range; a message names the file, the line and the key (a typo is never ignored).
+
+#include <cmath>
+#include <initializer_list>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#define TOML_HEADER_ONLY 1
+#define TOML_ENABLE_FORMATTERS 0
+#include <toml++/toml.h>
+
+#include "heat/heat.hpp"
+#include "records/run_error.hpp"
+
+namespace tc::heat {
+
+namespace {
+
+std::string TypeName(const toml::node& node) {
+    switch (node.type()) {
+        case toml::node_type::string: return "a string";
+        case toml::node_type::integer: return "an integer";
+        case toml::node_type::floating_point: return "a number";
+        case toml::node_type::boolean: return "true or false";
+        case toml::node_type::array: return "a list";
+        case toml::node_type::table: return "a table";
+        default: return "a date or time";
+    }
+}
+
+// Reading with the file's name at hand for messages.
+class Reader {
+public:
+    explicit Reader(std::string file) : file_(std::move(file)) {}
+
+    [[noreturn]] void Fail(const toml::node* at, const std::string& key, const std::string& problem) const {
+        std::string message = file_;
+        if (at != nullptr && at->source().begin.line > 0) {
+            message += ", line " + std::to_string(at->source().begin.line);
+        }
+        message += ": key \"" + key + "\": " + problem;
+        throw RunError(message);
+    }
+
+    // Every key of the table must be one of the known ones.
+    void CheckKeys(const toml::table& table, const std::string& prefix, std::initializer_list<std::string_view> known) const {
+        for (auto&& [key, node] : table) {
+            bool found = false;
+            for (std::string_view k : known) found = found || k == key.str();
+            if (!found) {
+                std::string list;
+                for (std::string_view k : known) list += (list.empty() ? "" : ", ") + std::string(k);
+                Fail(&node, prefix + std::string(key.str()), "is not a known key (known here: " + list + ")");
+            }
+        }
+    }
+
+    double Number(const toml::node& node, const std::string& key) const {
+        if (!node.is_number()) Fail(&node, key, "must be a number, not " + TypeName(node));
+        const double v = node.is_integer() ? static_cast<double>(*node.value_exact<std::int64_t>())
+                                           : *node.value_exact<double>();
+        if (!std::isfinite(v)) Fail(&node, key, "must be a finite number");
+        return v;
+    }
+
+    const toml::node& Required(const toml::table& table, std::string_view name, const std::string& prefix) const {
+        const toml::node* node = table.get(name);
+        if (node == nullptr) Fail(&table, prefix + std::string(name), "is missing");
+        return *node;
+    }
+
+    double RequiredNumber(const toml::table& table, std::string_view name, const std::string& prefix) const {
+        return Number(Required(table, name, prefix), prefix + std::string(name));
+    }
+
+    std::optional<double> OptionalNumber(const toml::table& table, std::string_view name, const std::string& prefix) const {
+        const toml::node* node = table.get(name);
+        if (node == nullptr) return std::nullopt;
+        return Number(*node, prefix + std::string(name));
+    }
+
+    void Positive(const toml::table& table, std::string_view name, const std::string& prefix, double v) const {
+        if (!(v > 0.0)) Fail(table.get(name), prefix + std::string(name), "must be above 0 (it is " + Text(v) + ")");
+    }
+
+    const toml::table& Table(const toml::node& node, const std::string& key) const {
+        if (!node.is_table()) Fail(&node, key, "must be a table, not " + TypeName(node));
+        return *node.as_table();
+    }
+
+    const toml::array& Array(const toml::node& node, const std::string& key) const {
+        if (!node.is_array()) Fail(&node, key, "must be a list, not " + TypeName(node));
+        return *node.as_array();
+    }
+
+    // An [age, value] pair of a table of ages.
+    std::pair<double, double> Pair(const toml::node& node, const std::string& key) const {
+        const toml::array& pair = Array(node, key);
+        if (pair.size() != 2) Fail(&node, key, "each entry must be a pair [age, value]");
+        return {Number(*pair.get(0), key), Number(*pair.get(1), key)};
+    }
+
+    // A temperature by age: a number, [[age, C], ...] or { mean, amplitude, peak }.
+    AgeCurve Curve(const toml::node& node, const std::string& key) const {
+        AgeCurve curve;
+        if (node.is_number()) {
+            curve.value = Number(node, key);
+        } else if (node.is_array()) {
+            curve.form = AgeCurve::Form::Table;
+            const toml::array& list = *node.as_array();
+            if (list.empty()) Fail(&node, key, "a table of [age, C] pairs must not be empty");
+            for (const toml::node& entry : list) {
+                const auto [age, value] = Pair(entry, key);
+                if (!curve.ages.empty() && !(age > curve.ages.back())) {
+                    Fail(&entry, key, "the ages must increase (" + Text(age) + " follows " + Text(curve.ages.back()) + ")");
+                }
+                curve.ages.push_back(age);
+                curve.values.push_back(value);
+            }
+        } else if (node.is_table()) {
+            curve.form = AgeCurve::Form::Daily;
+            const toml::table& daily = *node.as_table();
+            CheckKeys(daily, key + ".", {"mean", "amplitude", "peak"});
+            curve.mean = RequiredNumber(daily, "mean", key + ".");
+            curve.amplitude = RequiredNumber(daily, "amplitude", key + ".");
+            curve.peak = RequiredNumber(daily, "peak", key + ".");
+        } else {
+            Fail(&node, key, "must be a number, a list of [age, C] pairs or { mean, amplitude, peak }, not " +
+                                 TypeName(node));
+        }
+        return curve;
+    }
+
+    // A heat transfer coefficient: a number, or [[from_age, h], ...].
+    StepCurve Steps(const toml::node& node, const std::string& key) const {
+        StepCurve steps;
+        if (node.is_number()) {
+            steps.from.push_back(0.0);
+            steps.values.push_back(Number(node, key));
+        } else if (node.is_array()) {
+            const toml::array& list = *node.as_array();
+            if (list.empty()) Fail(&node, key, "a list of [from_age, h] pairs must not be empty");
+            for (const toml::node& entry : list) {
+                const auto [age, value] = Pair(entry, key);
+                if (!steps.from.empty() && !(age > steps.from.back())) {
+                    Fail(&entry, key, "the ages must increase (" + Text(age) + " follows " + Text(steps.from.back()) + ")");
+                }
+                steps.from.push_back(age);
+                steps.values.push_back(value);
+            }
+        } else {
+            Fail(&node, key, "must be a number or a list of [from_age, h] pairs, not " + TypeName(node));
+        }
+        for (double v : steps.values) {
+            if (v < 0.0) Fail(&node, key, "a heat transfer coefficient must not be negative");
+        }
+        return steps;
+    }
+
+    AdiabaticRise Rise(const toml::node& node, const std::string& key) const {
+        const toml::table& table = Table(node, key);
+        const std::string prefix = key + ".";
+        CheckKeys(table, prefix, {"K", "alpha", "beta", "t0"});
+        AdiabaticRise rise;
+        rise.K = RequiredNumber(table, "K", prefix);
+        rise.alpha = RequiredNumber(table, "alpha", prefix);
+        rise.beta = OptionalNumber(table, "beta", prefix).value_or(1.0);
+        rise.t0 = OptionalNumber(table, "t0", prefix).value_or(0.0);
+        if (rise.K < 0.0) Fail(table.get("K"), prefix + "K", "must not be negative");
+        Positive(table, "alpha", prefix, rise.alpha);
+        if (table.get("beta") != nullptr) Positive(table, "beta", prefix, rise.beta);
+        if (rise.t0 < 0.0) Fail(table.get("t0"), prefix + "t0", "must not be negative");
+        return rise;
+    }
+
+    static std::string Text(double v) {
+        std::string s = std::to_string(v);
+        while (s.size() > 1 && s.back() == '0') s.pop_back();
+        if (!s.empty() && s.back() == '.') s.pop_back();
+        return s;
+    }
+
+private:
+    std::string file_;
+};
+
+Material ReadConcrete(const Reader& r, const toml::table& root) {
+    const toml::table& t = r.Table(r.Required(root, "concrete", ""), "concrete");
+    const std::string p = "concrete.";
+    r.CheckKeys(t, p, {"conductivity", "density", "specific_heat", "placing_temperature", "adiabatic_rise"});
+    Material m;
+    m.conductivity = r.RequiredNumber(t, "conductivity", p);
+    m.density = r.RequiredNumber(t, "density", p);
+    m.specificHeat = r.RequiredNumber(t, "specific_heat", p);
+    m.initialTemperature = r.RequiredNumber(t, "placing_temperature", p);
+    r.Positive(t, "conductivity", p, m.conductivity);
+    r.Positive(t, "density", p, m.density);
+    r.Positive(t, "specific_heat", p, m.specificHeat);
+    m.rise = r.Rise(r.Required(t, "adiabatic_rise", p), p + "adiabatic_rise");
+    m.heat = true;
+    return m;
+}
+
+EdgeSelector ReadSelector(const Reader& r, const toml::table& t, const std::string& p) {
+    EdgeSelector where;
+    const toml::node* side = t.get("side");
+    const toml::node* x = t.get("x");
+    const toml::node* y = t.get("y");
+    const int given = (side != nullptr) + (x != nullptr) + (y != nullptr);
+    if (given != 1) {
+        r.Fail(&t, p + "side", given == 0 ? "is missing (give side, or x = or y = for a line)"
+                                          : "give only one of side, x and y");
+    }
+    if (side != nullptr) {
+        if (!side->is_string()) r.Fail(side, p + "side", "must be a string, not " + TypeName(*side));
+        const std::string s = *side->value_exact<std::string>();
+        if (s == "top") where.kind = EdgeSelector::Kind::Top;
+        else if (s == "bottom") where.kind = EdgeSelector::Kind::Bottom;
+        else if (s == "left") where.kind = EdgeSelector::Kind::Left;
+        else if (s == "right") where.kind = EdgeSelector::Kind::Right;
+        else r.Fail(side, p + "side", "\"" + s + "\" is not one of \"top\", \"bottom\", \"left\", \"right\"");
+    } else if (x != nullptr) {
+        where.kind = EdgeSelector::Kind::LineX;
+        where.value = r.Number(*x, p + "x");
+    } else {
+        where.kind = EdgeSelector::Kind::LineY;
+        where.value = r.Number(*y, p + "y");
+    }
+    if (const toml::node* between = t.get("between")) {
+        const auto [low, high] = r.Pair(*between, p + "between");
+        if (!(low <= high)) r.Fail(between, p + "between", "the first value must not exceed the second");
+        where.ranged = true;
+        where.low = low;
+        where.high = high;
+    }
+    return where;
+}
+
+std::vector<BoundaryEntry> ReadBoundaries(const Reader& r, const toml::table& root, bool haveAmbient) {
+    std::vector<BoundaryEntry> entries;
+    const toml::node* list = root.get("boundary");
+    if (list == nullptr) return entries;
+    const toml::array& array = r.Array(*list, "boundary");
+    for (const toml::node& node : array) {
+        const toml::table& t = r.Table(node, "boundary");
+        const std::string p = "boundary.";
+        r.CheckKeys(t, p, {"side", "x", "y", "between", "h", "ambient", "fixed"});
+        BoundaryEntry e;
+        e.line = static_cast<std::int32_t>(t.source().begin.line);
+        e.where = ReadSelector(r, t, p);
+        const toml::node* h = t.get("h");
+        const toml::node* fixed = t.get("fixed");
+        if ((h == nullptr) == (fixed == nullptr)) {
+            r.Fail(&t, p + "h", h == nullptr ? "is missing (give h, or fixed for a fixed temperature)"
+                                             : "give either h or fixed, not both");
+        }
+        if (fixed != nullptr) {
+            e.fixed = true;
+            e.temperature = r.Curve(*fixed, p + "fixed");
+            if (const toml::node* a = t.get("ambient")) r.Fail(a, p + "ambient", "has no meaning on a fixed edge");
+        } else {
+            e.h = r.Steps(*h, p + "h");
+            if (const toml::node* a = t.get("ambient")) {
+                e.ownAmbient = true;
+                e.ambient = r.Curve(*a, p + "ambient");
+            } else if (!haveAmbient) {
+                r.Fail(&t, p + "ambient", "is missing, and there is no [ambient] table to give it");
+            }
+        }
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+std::vector<Region> ReadRegions(const Reader& r, const toml::table& root, const Material& concrete) {
+    std::vector<Region> regions;
+    const toml::node* list = root.get("region");
+    if (list == nullptr) return regions;
+    for (const toml::node& node : r.Array(*list, "region")) {
+        const toml::table& t = r.Table(node, "region");
+        const std::string p = "region.";
+        r.CheckKeys(t, p, {"elements", "conductivity", "density", "specific_heat", "initial_temperature", "heat",
+                           "adiabatic_rise"});
+        Region region;
+        region.line = static_cast<std::int32_t>(t.source().begin.line);
+        const toml::node& elements = r.Required(t, "elements", p);
+        region.elementsLine = static_cast<std::int32_t>(elements.source().begin.line);
+        const toml::array& items = r.Array(elements, p + "elements");
+        if (items.empty()) r.Fail(&elements, p + "elements", "must list at least one element");
+        for (const toml::node& item : items) {
+            const auto whole = [&](const toml::node& n) {
+                if (!n.is_integer()) r.Fail(&n, p + "elements", "element numbers must be integers, not " + TypeName(n));
+                return static_cast<std::int32_t>(*n.value_exact<std::int64_t>());
+            };
+            if (item.is_array()) {
+                const toml::array& range = *item.as_array();
+                if (range.size() != 2) r.Fail(&item, p + "elements", "a range must be [first, last]");
+                const std::int32_t first = whole(*range.get(0));
+                const std::int32_t last = whole(*range.get(1));
+                if (first > last) r.Fail(&item, p + "elements", "a range [first, last] must not run backwards");
+                region.elements.emplace_back(first, last);
+            } else {
+                const std::int32_t n = whole(item);
+                region.elements.emplace_back(n, n);
+            }
+        }
+        Material& m = region.material;
+        m = concrete;
+        m.conductivity = r.OptionalNumber(t, "conductivity", p).value_or(concrete.conductivity);
+        m.density = r.OptionalNumber(t, "density", p).value_or(concrete.density);
+        m.specificHeat = r.OptionalNumber(t, "specific_heat", p).value_or(concrete.specificHeat);
+        m.initialTemperature = r.OptionalNumber(t, "initial_temperature", p).value_or(concrete.initialTemperature);
+        r.Positive(t, "conductivity", p, m.conductivity);
+        r.Positive(t, "density", p, m.density);
+        r.Positive(t, "specific_heat", p, m.specificHeat);
+        m.heat = false;
+        if (const toml::node* heat = t.get("heat")) {
+            if (!heat->is_boolean()) r.Fail(heat, p + "heat", "must be true or false, not " + TypeName(*heat));
+            m.heat = *heat->value_exact<bool>();
+        }
+        if (const toml::node* rise = t.get("adiabatic_rise")) m.rise = r.Rise(*rise, p + "adiabatic_rise");
+        regions.push_back(std::move(region));
+    }
+    return regions;
+}
+
+std::vector<double> ReadOutputAges(const Reader& r, const toml::table& root, std::int32_t& line) {
+    const toml::table& t = r.Table(r.Required(root, "output", ""), "output");
+    const std::string p = "output.";
+    r.CheckKeys(t, p, {"ages", "start", "step", "end"});
+    line = static_cast<std::int32_t>(t.source().begin.line);
+    std::vector<double> ages;
+    if (const toml::node* list = t.get("ages")) {
+        for (const char* k : {"start", "step", "end"}) {
+            if (const toml::node* other = t.get(k)) r.Fail(other, p + k, "give either ages or start, step and end");
+        }
+        for (const toml::node& item : r.Array(*list, p + "ages")) {
+            const double age = r.Number(item, p + "ages");
+            if (age < 0.0) r.Fail(&item, p + "ages", "an age must not be negative");
+            if (!ages.empty() && !(age > ages.back())) {
+                r.Fail(&item, p + "ages",
+                       "the ages must increase (" + Reader::Text(age) + " follows " + Reader::Text(ages.back()) + ")");
+            }
+            ages.push_back(age);
+        }
+        if (ages.empty()) r.Fail(list, p + "ages", "must list at least one age");
+    } else {
+        if (t.get("start") == nullptr) r.Fail(&t, p + "ages", "is missing (give ages, or start, step and end)");
+        const double start = r.RequiredNumber(t, "start", p);
+        const double step = r.RequiredNumber(t, "step", p);
+        const double end = r.RequiredNumber(t, "end", p);
+        if (start < 0.0) r.Fail(t.get("start"), p + "start", "must not be negative");
+        r.Positive(t, "step", p, step);
+        if (end < start) r.Fail(t.get("end"), p + "end", "must not come before start");
+        // start, start + step, ... and end itself; an age within a millionth of a step of end is end.
+        for (std::int64_t i = 0;; ++i) {
+            const double age = start + static_cast<double>(i) * step;
+            if (age >= end - 1e-6 * step) break;
+            ages.push_back(age);
+        }
+        ages.push_back(end);
+        if (ages.size() > 100000) r.Fail(&t, p + "step", "gives more than 100000 output ages");
+    }
+    return ages;
+}
+
+HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
+    const Reader r(name);
+    r.CheckKeys(root, "", {"mesh", "concrete", "ambient", "boundary", "region", "output"});
+    HeatSettings s;
+    s.file = name;
+    if (const toml::node* mesh = root.get("mesh")) {
+        if (!mesh->is_string()) r.Fail(mesh, "mesh", "must be a string (a file name), not " + TypeName(*mesh));
+        s.mesh = *mesh->value_exact<std::string>();
+        s.meshLine = static_cast<std::int32_t>(mesh->source().begin.line);
+        if (s.mesh.empty()) r.Fail(mesh, "mesh", "must name a file");
+    }
+    s.concrete = ReadConcrete(r, root);
+    bool haveAmbient = false;
+    if (const toml::node* ambient = root.get("ambient")) {
+        const toml::table& t = r.Table(*ambient, "ambient");
+        r.CheckKeys(t, "ambient.", {"temperature"});
+        s.ambient = r.Curve(r.Required(t, "temperature", "ambient."), "ambient.temperature");
+        haveAmbient = true;
+    }
+    s.boundaries = ReadBoundaries(r, root, haveAmbient);
+    s.regions = ReadRegions(r, root, s.concrete);
+    s.outputAges = ReadOutputAges(r, root, s.outputLine);
+    return s;
+}
+
+HeatSettings Parse(std::string_view text, const std::string& name) {
+    try {
+        const toml::table root = toml::parse(text, std::string_view(name));
+        return ReadDocument(root, name);
+    } catch (const toml::parse_error& e) {
+        throw RunError(name + ", line " + std::to_string(e.source().begin.line) + ": " + std::string(e.description()));
+    }
+}
+
+}  // namespace
+
+HeatSettings ParseHeatSettings(const std::string& text, const std::string& name) { return Parse(text, name); }
+
+HeatSettings ReadHeatSettings(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) throw RunError(path + ": cannot be opened (the heat analysis reads its settings there)");
+    std::string text;
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) throw RunError(path + ": cannot be read");
+    return Parse(text, path);
+}
+
+}  // namespace tc::heat

@@ -1,0 +1,222 @@
+// Time stepping of the heat analysis from age 0 to the last output age, B = K + H:
+//   backward Euler   (C / dt + B) T1 = C / dt T0 + Q / dt + f(t1)
+//   Crank-Nicolson   (C / dt + B / 2) T1 = (C / dt - B / 2) T0 + Q / dt + (f(t0) + f(t1)) / 2
+//   Q_i = sum over sources C_i (T_ad(t1) - T_ad(t0))
+// Every run of equal steps (after age 0, a change of step size or of a heat transfer coefficient)
+// starts with backward Euler steps, which damp the sudden changes that Crank-Nicolson would
+// carry on as an oscillation; the second-order Crank-Nicolson steps follow. The heat of a step is
+// the exact rise of the adiabatic curve over it, so an insulated section follows that curve at any
+// step size, and the heat stored, released and lost balance exactly with either scheme. Nodes of
+// fixed edges take their temperature and are eliminated from the system. The symmetric systems
+// are factorised only when the step size or a heat transfer coefficient changes; the steps
+// between output ages are equal, so a run with equally spaced output ages factorises a handful of
+// times.
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include <Eigen/SparseCholesky>
+
+#include "heat/heat_system.hpp"
+#include "records/run_error.hpp"
+
+namespace tc::heat {
+
+namespace {
+
+// The ages at which the stepping must stop: every output age, the ages where a heat transfer
+// coefficient changes, and the start of each heat release and a day later (the end of the short
+// steps).
+std::vector<double> StopAges(const HeatSettings& settings, const ConductionSystem& system) {
+    const double last = settings.outputAges.back();
+    std::vector<double> stops(settings.outputAges.begin(), settings.outputAges.end());
+    for (const BoundaryEntry& b : settings.boundaries) {
+        if (!b.fixed) stops.insert(stops.end(), b.h.from.begin(), b.h.from.end());
+    }
+    for (const HeatSource& s : system.sources) {
+        stops.push_back(s.rise->t0);
+        stops.push_back(s.rise->t0 + 1.0);
+    }
+    std::sort(stops.begin(), stops.end());
+    std::vector<double> kept;
+    for (double t : stops) {
+        if (t > 0.0 && t <= last && (kept.empty() || t > kept.back())) kept.push_back(t);
+    }
+    return kept;
+}
+
+// The longest step at age t: short during the first day of any heat release.
+double LongestStep(const ConductionSystem& system, const StepOptions& options, double t) {
+    for (const HeatSource& s : system.sources) {
+        if (t >= s.rise->t0 && t < s.rise->t0 + 1.0) return options.firstDayStep;
+    }
+    return options.maxStep;
+}
+
+std::vector<std::int32_t> Phases(const HeatSettings& settings, double t) {
+    std::vector<std::int32_t> phase;
+    for (const BoundaryEntry& b : settings.boundaries) phase.push_back(b.fixed ? -1 : b.h.Phase(t));
+    return phase;
+}
+
+}  // namespace
+
+HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
+                            const std::function<void(double age, const std::vector<double>& T)>& block,
+                            const StepOptions& options) {
+    const ElementMaterials materials = AssignMaterials(settings, mesh);
+    const BoundaryGroups groups = SelectBoundaryEdges(settings, mesh);
+    const ConductionSystem system = AssembleConduction(mesh, materials);
+    const auto n = static_cast<Eigen::Index>(mesh.NX());
+
+    // Fixed nodes (the later entry wins a node) and the numbering of the free ones.
+    std::vector<std::int32_t> fixedBy(static_cast<std::size_t>(n), -1);
+    for (std::size_t e = 0; e < groups.edges.size(); ++e) {
+        if (!settings.boundaries[static_cast<std::size_t>(groups.entry[e])].fixed) continue;
+        fixedBy[static_cast<std::size_t>(groups.edges[e].a)] = groups.entry[e];
+        fixedBy[static_cast<std::size_t>(groups.edges[e].b)] = groups.entry[e];
+    }
+    std::vector<Eigen::Index> freeIndex(static_cast<std::size_t>(n), -1);
+    Eigen::Index nFree = 0;
+    for (Eigen::Index i = 0; i < n; ++i) {
+        if (fixedBy[static_cast<std::size_t>(i)] < 0) freeIndex[static_cast<std::size_t>(i)] = nFree++;
+    }
+    const bool anyFixed = nFree < n;
+    const auto applyFixed = [&](Eigen::VectorXd& T, double t) {
+        for (Eigen::Index i = 0; i < n; ++i) {
+            const std::int32_t k = fixedBy[static_cast<std::size_t>(i)];
+            if (k >= 0) T(i) = settings.boundaries[static_cast<std::size_t>(k)].temperature.At(t);
+        }
+    };
+
+    const std::vector<double> start = InitialTemperatures(mesh, materials);
+    Eigen::VectorXd T = Eigen::Map<const Eigen::VectorXd>(start.data(), n);
+    applyFixed(T, 0.0);
+    Eigen::VectorXd C(n);
+    for (Eigen::Index i = 0; i < n; ++i) C(i) = system.capacity[static_cast<std::size_t>(i)];
+
+    std::vector<double> written(static_cast<std::size_t>(n));
+    std::size_t nextOutput = 0;
+    const auto emit = [&](double age) {
+        while (nextOutput < settings.outputAges.size() && settings.outputAges[nextOutput] <= age) {
+            for (Eigen::Index i = 0; i < n; ++i) written[static_cast<std::size_t>(i)] = T(i);
+            block(settings.outputAges[nextOutput], written);
+            ++nextOutput;
+        }
+    };
+    emit(0.0);
+
+    // The factorised systems of the current step size and coefficients: backward Euler
+    // (C / dt + B) and Crank-Nicolson (C / dt + B / 2), B = K + H.
+    struct Factorised {
+        Eigen::SparseMatrix<double> A, Afp;
+        Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver;
+    };
+    Factorised euler, trapezoid;
+    Eigen::SparseMatrix<double> B;
+    const auto factorise = [&](Factorised& F, double share, double dts) {
+        F.A = share * B;
+        for (Eigen::Index i = 0; i < n; ++i) F.A.coeffRef(i, i) += C(i) / dts;
+        std::vector<Eigen::Triplet<double>> ff, fp;
+        for (Eigen::Index col = 0; col < F.A.outerSize(); ++col) {
+            for (Eigen::SparseMatrix<double>::InnerIterator it(F.A, col); it; ++it) {
+                const Eigen::Index r = freeIndex[static_cast<std::size_t>(it.row())];
+                const Eigen::Index c = freeIndex[static_cast<std::size_t>(it.col())];
+                if (r < 0) continue;
+                if (c >= 0) ff.emplace_back(r, c, it.value());
+                else fp.emplace_back(r, it.col(), it.value());
+            }
+        }
+        Eigen::SparseMatrix<double> Aff(nFree, nFree);
+        Aff.setFromTriplets(ff.begin(), ff.end());
+        F.Afp.resize(nFree, n);
+        F.Afp.setFromTriplets(fp.begin(), fp.end());
+        F.solver.compute(Aff);
+        if (F.solver.info() != Eigen::Success) {
+            throw RunError(mesh.file + ": the heat analysis's system cannot be solved (is every element's area above 0?)");
+        }
+    };
+    double factorisedStep = std::numeric_limits<double>::quiet_NaN();
+    std::vector<std::int32_t> factorisedPhase;
+    std::int32_t eulerStepsLeft = 0;
+
+    HeatBalance balance;
+    Eigen::VectorXd rhs(n), f0(n), f1(n), bFree(nFree), Tfixed(n), TfreeSolved, T1(n);
+    double t = 0.0;
+    for (double stop : StopAges(settings, system)) {
+        const double span = stop - t;
+        const auto steps = static_cast<std::int64_t>(std::ceil(span / LongestStep(system, options, t) - 1e-9));
+        double dt = span / static_cast<double>(std::max<std::int64_t>(steps, 1));
+        // Equal output intervals give step sizes that differ in their last bits only: the
+        // factorised step size stands for them (the last step of the interval still ends at stop).
+        if (std::abs(dt - factorisedStep) <= 1e-9 * dt) dt = factorisedStep;
+        const double dts = dt * SecondsPerDay;
+        const std::vector<std::int32_t> phase = Phases(settings, t);
+        if (!(dt == factorisedStep) || phase != factorisedPhase) {
+            B = system.K + AssembleConvection(settings, mesh, groups, phase);
+            factorise(euler, 1.0, dts);
+            factorise(trapezoid, 0.5, dts);
+            factorisedStep = dt;
+            factorisedPhase = phase;
+            eulerStepsLeft = options.eulerSteps;
+        }
+        // The convection terms at the start of the interval, with its coefficients; each step's
+        // end values are the next step's start values.
+        f0.setZero();
+        AddConvectionLoad(settings, groups, phase, t, f0);
+        double loss0 = ConvectionLoss(settings, groups, phase, t, T);
+        for (std::int64_t s = 0; s < steps; ++s) {
+            const double t0 = t;
+            const double t1 = s + 1 == steps ? stop : t + dt;
+            const bool useEuler = eulerStepsLeft > 0;
+            if (useEuler) --eulerStepsLeft;
+            const Factorised& F = useEuler ? euler : trapezoid;
+            rhs = C.cwiseProduct(T) / dts;
+            for (const HeatSource& source : system.sources) {
+                const double rise = source.rise->At(t1) - source.rise->At(t0);
+                for (Eigen::Index i = 0; i < n; ++i) {
+                    const double q = source.capacity[static_cast<std::size_t>(i)] * rise;
+                    rhs(i) += q / dts;
+                    balance.released += q;
+                }
+            }
+            f1.setZero();
+            AddConvectionLoad(settings, groups, phase, t1, f1);
+            if (useEuler) {
+                rhs += f1;
+            } else {
+                rhs += 0.5 * (f0 + f1) - 0.5 * (B * T);
+            }
+            Tfixed.setZero();
+            applyFixed(Tfixed, t1);
+            for (Eigen::Index i = 0; i < n; ++i) {
+                const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
+                if (k >= 0) bFree(k) = rhs(i);
+            }
+            if (anyFixed) bFree -= F.Afp * Tfixed;
+            TfreeSolved = F.solver.solve(bFree);
+            for (Eigen::Index i = 0; i < n; ++i) {
+                const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
+                T1(i) = k >= 0 ? TfreeSolved(k) : Tfixed(i);
+            }
+            const double loss1 = ConvectionLoss(settings, groups, phase, t1, T1);
+            balance.lost += (useEuler ? loss1 : 0.5 * (loss0 + loss1)) * dts;
+            f0.swap(f1);
+            loss0 = loss1;
+            if (anyFixed) {
+                // What the fixed nodes must take in to hold their temperature (negative: give off).
+                const Eigen::VectorXd residual = F.A * T1 - rhs;
+                for (Eigen::Index i = 0; i < n; ++i) {
+                    if (freeIndex[static_cast<std::size_t>(i)] < 0) balance.lost -= residual(i) * dts;
+                }
+            }
+            T.swap(T1);
+            t = t1;
+        }
+        emit(t);
+    }
+    return balance;
+}
+
+}  // namespace tc::heat

@@ -1,0 +1,180 @@
+// thermocrack prepare DESCRIPTION.toml [--out JOB_FOLDER] [--force]: reads the description, meshes
+// the section, places the bars, writes title.dat, NAME.inp, NAME.dat, heat.toml (and NAME-heat.dat
+// when parts are only in the heat analysis), then runs the heat analysis to write NAME.tmp. All is
+// written first into a folder beside the job folder and moved in only when complete, so an error
+// leaves nothing behind.
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "prepare/prepare.hpp"
+#include "records/run_error.hpp"
+
+namespace tc::prepare {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char UsageText[] = "usage: thermocrack prepare DESCRIPTION.toml [--out JOB_FOLDER] [--force]\n";
+
+constexpr char HelpText[] = R"(
+Writes a complete job folder from a short description of the section (see README, Preparing a
+job): the parts of the section, the element size, the bar layers, the concrete, steel, cracking
+and restraint parameters, and the heat analysis's surroundings, boundaries and output ages.
+
+Writes, into JOB_FOLDER (default: the description's name without .toml, beside it)
+  title.dat          the job name NAME
+  NAME.inp           the input deck
+  NAME.dat           the mesh of the young concrete
+  NAME-heat.dat      the mesh of every part, when some parts are only in the heat analysis
+  heat.toml          the heat analysis's settings
+  NAME.tmp           the node temperatures, from the heat analysis
+Then 'thermocrack JOB_FOLDER' runs the cracking analysis.
+
+Options
+  --out JOB_FOLDER   where to write the job
+  --force            replace a NAME.tmp that another program wrote
+  --help             show this text and exit
+
+Exit status
+  0  the job folder is written
+  2  an error: a message names the file, the line and the key at fault; nothing is written
+)";
+
+struct Arguments {
+    bool help = false;
+    bool force = false;
+    std::string description;
+    std::string out;
+    std::string problem;
+};
+
+Arguments ParseArguments(int argc, char** argv) {
+    Arguments a;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg == "--help" || arg == "-h") {
+            a.help = true;
+        } else if (arg == "--force") {
+            a.force = true;
+        } else if (arg == "--out") {
+            if (i + 1 >= argc) a.problem = "--out needs a folder";
+            else a.out = argv[++i];
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            a.problem = "unknown option '" + std::string(arg) + "'";
+        } else if (!a.description.empty()) {
+            a.problem = "more than one description ('" + a.description + "', '" + std::string(arg) + "')";
+        } else {
+            a.description = std::string(arg);
+        }
+    }
+    if (!a.help && a.problem.empty() && a.description.empty()) a.problem = "no description given";
+    return a;
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) throw RunError(path.string() + ": cannot be written");
+    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (std::fclose(f) != 0 || !ok) throw RunError(path.string() + ": cannot be written");
+}
+
+// The heat analysis on the files just written, as 'thermocrack heat' runs it.
+void RunHeat(const std::string& folder, const std::string& name) {
+    const heat::HeatSettings settings = heat::ReadHeatSettings(folder + "heat.toml");
+    const heat::HeatMesh job = heat::ReadHeatMesh(folder + name + ".dat");
+    const heat::HeatMesh own = settings.mesh.empty() ? heat::HeatMesh{} : heat::ReadHeatMesh(folder + settings.mesh);
+    const heat::HeatMesh& mesh = settings.mesh.empty() ? job : own;
+    std::vector<std::int32_t> match(static_cast<std::size_t>(job.NX()));
+    if (settings.mesh.empty()) {
+        for (std::size_t i = 0; i < match.size(); ++i) match[i] = static_cast<std::int32_t>(i);
+    } else {
+        match = heat::MatchMeshNodes(job, own);
+    }
+    heat::AssignMaterials(settings, mesh);
+    heat::SelectBoundaryEdges(settings, mesh);
+    const auto blocks = static_cast<std::int32_t>(settings.outputAges.size());
+    heat::WriteTemperatureFile(folder + name + ".tmp", job.NX(), job.NELX(), blocks, [&](const auto& write) {
+        std::vector<double> jobT(match.size());
+        heat::RunHeatAnalysis(settings, mesh, [&](double age, const std::vector<double>& T) {
+            for (std::size_t i = 0; i < match.size(); ++i) jobT[i] = T[static_cast<std::size_t>(match[i])];
+            write(age, jobT);
+        });
+    });
+}
+
+void Run(const Arguments& a) {
+    const Description d = ReadDescription(a.description);
+    const SectionMesh all = MeshSection(d);
+    const SectionMesh young = YoungConcreteMesh(d, all);
+    const std::vector<Bar> bars = PlaceBars(d);
+    const bool heatOnly = all.mesh.NELX() != young.mesh.NELX();
+    const std::string heatMesh = heatOnly ? d.name + "-heat.dat" : "";
+
+    fs::path out = a.out;
+    if (out.empty()) out = fs::path(a.description).replace_extension("");
+    if (out.filename().empty()) out = out.parent_path();
+    const std::string tmpName = d.name + ".tmp";
+    if (!a.force && heat::IsForeignTemperatureFile((out / tmpName).string())) {
+        throw RunError((out / tmpName).string() + " was not written by thermocrack heat; give --force to replace it");
+    }
+    std::error_code error;
+    if (fs::exists(out, error) && !fs::is_directory(out, error)) throw RunError(out.string() + " is not a folder");
+
+    // Everything goes to a folder beside the job folder first.
+    const fs::path partial = out.string() + ".partial";
+    fs::remove_all(partial, error);
+    fs::create_directories(partial, error);
+    if (error) throw RunError(partial.string() + ": cannot be made (" + error.message() + ")");
+    try {
+        WriteText(partial / "title.dat", d.name + "\n");
+        WriteText(partial / (d.name + ".inp"), DeckText(d.deck, bars));
+        WriteText(partial / (d.name + ".dat"), MeshText(young.mesh, static_cast<std::int32_t>(bars.size())));
+        if (heatOnly) WriteText(partial / heatMesh, MeshText(all.mesh, 0));
+        WriteText(partial / "heat.toml", HeatSettingsText(d, all, heatMesh));
+        RunHeat(partial.string() + "/", d.name);
+        fs::create_directories(out);
+        for (const fs::directory_entry& e : fs::directory_iterator(partial)) fs::rename(e.path(), out / e.path().filename());
+        fs::remove(partial);
+    } catch (...) {
+        fs::remove_all(partial, error);
+        throw;
+    }
+    std::printf("thermocrack prepare: wrote %s: %d nodes, %d elements, %zu bars", out.c_str(), young.mesh.NX(),
+                young.mesh.NELX(), bars.size());
+    if (heatOnly) std::printf(" (heat mesh %s: %d nodes, %d elements)", heatMesh.c_str(), all.mesh.NX(), all.mesh.NELX());
+    std::printf("; temperatures at %zu ages\n", d.heat.outputAges.size());
+}
+
+}  // namespace
+
+int PrepareMain(int argc, char** argv) {
+    const Arguments a = ParseArguments(argc, argv);
+    if (a.help) {
+        std::fputs(UsageText, stdout);
+        std::fputs(HelpText, stdout);
+        return 0;
+    }
+    if (!a.problem.empty()) {
+        std::fprintf(stderr, "thermocrack prepare: %s\n%sTry 'thermocrack prepare --help' for more.\n",
+                     a.problem.c_str(), UsageText);
+        return 2;
+    }
+    try {
+        Run(a);
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "error: unexpected failure: %s\n", e.what());
+        return 2;
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace tc::prepare

@@ -1,0 +1,109 @@
+// The text of heat.toml for the job: the description's concrete, surroundings, boundary edges and
+// output ages, the heat mesh's name when heat-only parts make one, and a [[region]] per heat-only
+// part listing its elements of that mesh.
+
+#include <charconv>
+
+#include "prepare/prepare.hpp"
+
+namespace tc::prepare {
+
+namespace {
+
+std::string Num(double v) {
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+    std::string s(buffer, end);
+    if (s.find_first_of(".e") == std::string::npos) s += ".0";
+    return s;
+}
+
+std::string Curve(const heat::AgeCurve& c) {
+    switch (c.form) {
+        case heat::AgeCurve::Form::Constant: return Num(c.value);
+        case heat::AgeCurve::Form::Daily:
+            return "{ mean = " + Num(c.mean) + ", amplitude = " + Num(c.amplitude) + ", peak = " + Num(c.peak) + " }";
+        case heat::AgeCurve::Form::Table: break;
+    }
+    std::string s = "[";
+    for (std::size_t i = 0; i < c.ages.size(); ++i) s += (i ? ", [" : "[") + Num(c.ages[i]) + ", " + Num(c.values[i]) + "]";
+    return s + "]";
+}
+
+std::string Steps(const heat::StepCurve& c) {
+    if (c.from.size() == 1 && c.from[0] == 0.0) return Num(c.values[0]);
+    std::string s = "[";
+    for (std::size_t i = 0; i < c.from.size(); ++i) s += (i ? ", [" : "[") + Num(c.from[i]) + ", " + Num(c.values[i]) + "]";
+    return s + "]";
+}
+
+std::string Rise(const heat::AdiabaticRise& r) {
+    return "{ K = " + Num(r.K) + ", alpha = " + Num(r.alpha) + ", beta = " + Num(r.beta) + ", t0 = " + Num(r.t0) + " }";
+}
+
+}  // namespace
+
+std::string HeatSettingsText(const Description& d, const SectionMesh& all, const std::string& meshName) {
+    const heat::HeatSettings& h = d.heat;
+    std::string t = "# Heat analysis of job " + d.name + ", written by thermocrack prepare from " + d.file +
+                    ".\n# Lengths in mm, ages in days, temperatures in C.\n\n";
+    if (!meshName.empty()) t += "mesh = \"" + meshName + "\"   # every part; the job's mesh holds the young concrete\n\n";
+    const heat::Material& c = h.concrete;
+    t += "[concrete]\nconductivity = " + Num(c.conductivity) + "\ndensity = " + Num(c.density) +
+         "\nspecific_heat = " + Num(c.specificHeat) + "\nplacing_temperature = " + Num(c.initialTemperature) +
+         "\nadiabatic_rise = " + Rise(c.rise) + "\n\n[ambient]\ntemperature = " + Curve(h.ambient) + "\n";
+    for (const heat::BoundaryEntry& b : h.boundaries) {
+        t += "\n[[boundary]]\n";
+        switch (b.where.kind) {
+            case heat::EdgeSelector::Kind::Top: t += "side = \"top\"\n"; break;
+            case heat::EdgeSelector::Kind::Bottom: t += "side = \"bottom\"\n"; break;
+            case heat::EdgeSelector::Kind::Left: t += "side = \"left\"\n"; break;
+            case heat::EdgeSelector::Kind::Right: t += "side = \"right\"\n"; break;
+            case heat::EdgeSelector::Kind::LineX: t += "x = " + Num(b.where.value) + "\n"; break;
+            case heat::EdgeSelector::Kind::LineY: t += "y = " + Num(b.where.value) + "\n"; break;
+        }
+        if (b.where.ranged) t += "between = [" + Num(b.where.low) + ", " + Num(b.where.high) + "]\n";
+        if (b.fixed) {
+            t += "fixed = " + Curve(b.temperature) + "\n";
+        } else {
+            t += "h = " + Steps(b.h) + "\n";
+            if (b.ownAmbient) t += "ambient = " + Curve(b.ambient) + "\n";
+        }
+    }
+    for (std::size_t pi = 0; pi < d.parts.size(); ++pi) {
+        const Part& p = d.parts[pi];
+        if (p.young) continue;
+        std::string ranges;
+        for (std::size_t e = 0; e < all.part.size();) {
+            if (all.part[e] != static_cast<std::int32_t>(pi)) {
+                ++e;
+                continue;
+            }
+            std::size_t last = e;
+            while (last + 1 < all.part.size() && all.part[last + 1] == static_cast<std::int32_t>(pi)) ++last;
+            if (!ranges.empty()) ranges += ", ";
+            if (last == e) {
+                ranges += std::to_string(e + 1);
+            } else {
+                ranges += '[';
+                ranges += std::to_string(e + 1);
+                ranges += ", ";
+                ranges += std::to_string(last + 1);
+                ranges += ']';
+            }
+            e = last + 1;
+        }
+        const heat::Material& m = p.material;
+        t += "\n[[region]]   # part \"" + p.name + "\"\nelements = [" + ranges + "]\nconductivity = " +
+             Num(m.conductivity) + "\ndensity = " + Num(m.density) + "\nspecific_heat = " + Num(m.specificHeat) +
+             "\ninitial_temperature = " + Num(m.initialTemperature) + "\nheat = " + (m.heat ? "true" : "false") + "\n";
+        if (m.heat) t += "adiabatic_rise = " + Rise(m.rise) + "\n";
+    }
+    t += "\n[output]\nages = [";
+    for (std::size_t i = 0; i < h.outputAges.size(); ++i) {
+        t += (i ? (i % 12 == 0 ? ",\n        " : ", ") : "") + Num(h.outputAges[i]);
+    }
+    return t + "]\n";
+}
+
+}  // namespace tc::prepare

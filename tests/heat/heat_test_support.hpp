@@ -1,0 +1,51 @@
+#pragma once
+// Meshes and settings for the heat analysis tests.
+
+#include <string>
+#include <vector>
+
+#include "heat/heat.hpp"
+
+namespace tc::heat::testing {
+
+// A grid of cols x rows rectangular elements over [0, width] x [0, height] (mm), nodes row by row
+// from the bottom left, elements counter-clockwise.
+inline HeatMesh Grid(int cols, int rows, double width, double height) {
+    HeatMesh m;
+    m.file = "grid.dat";
+    for (int j = 0; j <= rows; ++j) {
+        for (int i = 0; i <= cols; ++i) {
+            m.x.push_back(width * i / cols);
+            m.y.push_back(height * j / rows);
+        }
+    }
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < cols; ++i) {
+            const int n = j * (cols + 1) + i;
+            m.elements.push_back({n, n + 1, n + cols + 2, n + cols + 1});
+        }
+    }
+    return m;
+}
+
+// Every node's temperature at every output age.
+struct History {
+    std::vector<double> ages;
+    std::vector<std::vector<double>> T;
+    HeatBalance balance;
+};
+
+inline History RunHeatCase(const std::string& toml, const HeatMesh& mesh, const StepOptions& options = {}) {
+    History h;
+    const HeatSettings settings = ParseHeatSettings(toml, "heat.toml");
+    h.balance = RunHeatAnalysis(
+        settings, mesh,
+        [&](double age, const std::vector<double>& T) {
+            h.ages.push_back(age);
+            h.T.push_back(T);
+        },
+        options);
+    return h;
+}
+
+}  // namespace tc::heat::testing
