@@ -11,11 +11,16 @@ A study varies keys of a job description (the TOML file `thermocrack prepare` re
     allowable_width = 0.2           # mm, for the summary of every variant
 
     [[vary]]
-    key = "heat.concrete.placing_temperature"   # dotted path; [n] picks an entry of an array
+    key = "concrete.placing_temperature"        # dotted path; [n] picks an entry of an array
     values = [10.0, 20.0, 30.0]                 # grid and one-at-a-time
 
     [[vary]]
-    key = "concrete.C"
+    name = "formwork removal (days)"            # optional: the column's name (default the key)
+    key = ["boundary[0].h[1][0]", "boundary[1].h[1][0]"]   # several keys take the same value
+    values = [1.0, 3.0, 7.0]
+
+    [[vary]]
+    key = "concrete.tensile_factor"
     distribution = "normal"                      # normal: mean, sd; lognormal: median, sigma
     mean = 0.44                                  # (of the logarithm); uniform: low, high
     sd = 0.04
@@ -37,7 +42,7 @@ import tomllib
 MODES = ("grid", "one-at-a-time", "monte-carlo")
 DISTRIBUTIONS = {"normal": ("mean", "sd"), "lognormal": ("median", "sigma"), "uniform": ("low", "high")}
 STUDY_KEYS = {"base", "mode", "samples", "seed", "allowable_width", "vary"}
-VARY_KEYS = {"key", "values", "distribution", "mean", "sd", "median", "sigma", "low", "high"}
+VARY_KEYS = {"name", "key", "values", "distribution", "mean", "sd", "median", "sigma", "low", "high"}
 # Draws outside a distribution's bounds are drawn again, at most this many times per value.
 MAX_REDRAWS = 1000
 
@@ -102,7 +107,9 @@ class Study:
             self._fail("vary", "must be one or more [[vary]] tables")
         with open(self.base_path, "rb") as f:
             self.description = tomllib.load(f)
-        self.vary = [self._read_vary(v, i) for i, v in enumerate(varies)]
+        self.vary = []
+        for i, v in enumerate(varies):
+            self.vary.append(self._read_vary(v, i))
 
     def _fail(self, key, why, vary_index=None):
         line = _line_of(self.text, key, vary_index)
@@ -126,14 +133,26 @@ class Study:
         for key in v:
             if key not in VARY_KEYS:
                 self._fail(key, "is not a key of [[vary]] (known: " + ", ".join(sorted(VARY_KEYS)) + ")", i)
-        key = self._get(v, "key", str, vary_index=i)
-        try:
-            base_value = get_path(self.description, key)
-        except KeyError as e:
-            self._fail("key", f'"{key}" is not in the base description {self.base_path}: {e.args[0]}', i)
-        if not isinstance(base_value, (int, float)) or isinstance(base_value, bool):
-            self._fail("key", f'"{key}" holds {base_value!r} in the base description: only numbers are varied', i)
-        entry = {"key": key, "base": float(base_value)}
+        paths = self._get(v, "key", (str, list), vary_index=i)
+        paths = [paths] if isinstance(paths, str) else paths
+        if not paths or not all(isinstance(p, str) for p in paths):
+            self._fail("key", "must be a key or a list of keys", i)
+        bases = []
+        for path in paths:
+            try:
+                base_value = get_path(self.description, path)
+            except KeyError as e:
+                self._fail("key", f'"{path}" is not in the base description {self.base_path}: {e.args[0]}', i)
+            if not isinstance(base_value, (int, float)) or isinstance(base_value, bool):
+                self._fail("key", f'"{path}" holds {base_value!r} in the base description: only numbers are varied', i)
+            bases.append(float(base_value))
+        if len(set(bases)) > 1:
+            self._fail("key", "names keys whose base values differ: " +
+                       ", ".join(f"{p} = {b:g}" for p, b in zip(paths, bases)), i)
+        key = self._get(v, "name", str, required=False, default=paths[0], vary_index=i)
+        if key in self.keys():
+            self._fail("name" if "name" in v else "key", f'"{key}" is varied twice', i)
+        entry = {"key": key, "paths": paths, "base": bases[0]}
         if self.mode == "monte-carlo":
             name = self._get(v, "distribution", str, vary_index=i)
             if name not in DISTRIBUTIONS:
@@ -235,8 +254,9 @@ def set_path(data, path, value):
 def variant_description(study, values):
     """The base description with the variant's values set."""
     data = json.loads(json.dumps(study.description))
-    for key, value in values.items():
-        set_path(data, key, value)
+    for v in study.vary:
+        for path in v["paths"]:
+            set_path(data, path, values[v["key"]])
     return data
 
 

@@ -55,6 +55,7 @@ def _grid(study, rows, out):
                 ax.set_ylabel(label)
             ax.grid(alpha=0.3)
         axes[0][c].legend(fontsize=8)
+        axes[1][c].legend(fontsize=8)
     fig.suptitle(f"{os.path.basename(study.path)}: {len(variants)} variants")
     fig.savefig(out, dpi=110)
     plt.close(fig)

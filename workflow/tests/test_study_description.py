@@ -34,21 +34,23 @@ def test_grid_and_one_at_a_time_variants(tmp_path):
         key = "heat.concrete.placing_temperature"
         values = [10.0, 20.0, 30.0]
         [[vary]]
-        key = "bars[1].diameter"
+        name = "diameter"
+        key = ["bars[1].diameter", "bars[0].diameter"]
         values = [13, 16]
-        """))
+        """, base=BASE.replace("19.0", "16.0")))
     variants = grid.variants()
-    assert variants[0] == {"heat.concrete.placing_temperature": 20.0, "bars[1].diameter": 16.0}
+    assert variants[0] == {"heat.concrete.placing_temperature": 20.0, "diameter": 16.0}
     assert len(variants) == 1 + 6
-    assert variants[1:3] == [{"heat.concrete.placing_temperature": 10.0, "bars[1].diameter": 13.0},
-                             {"heat.concrete.placing_temperature": 10.0, "bars[1].diameter": 16.0}]
+    assert variants[1:3] == [{"heat.concrete.placing_temperature": 10.0, "diameter": 13.0},
+                             {"heat.concrete.placing_temperature": 10.0, "diameter": 16.0}]
     description = st.variant_description(grid, variants[1])
-    assert description["bars"][1]["diameter"] == 13.0 and description["bars"][0]["diameter"] == 19.0
+    assert description["bars"][1]["diameter"] == 13.0 and description["bars"][0]["diameter"] == 13.0
     assert description["heat"]["concrete"]["placing_temperature"] == 10.0
     assert grid.description["heat"]["concrete"]["placing_temperature"] == 20.0  # the base is left as it was
 
     one = st.Study(write(tmp_path, open(grid.path).read().replace('base = "base.toml"',
-                                                                   'base = "base.toml"\nmode = "one-at-a-time"')))
+                                                                   'base = "base.toml"\nmode = "one-at-a-time"'),
+                         base=BASE.replace("19.0", "16.0")))
     # The base values are not repeated: 2 + 1 changes around the base.
     assert len(one.variants()) == 1 + 2 + 1
 
@@ -90,6 +92,10 @@ def test_monte_carlo_is_reproducible_from_its_seed_and_keeps_its_bounds(tmp_path
      "line 4: [[vary]] 1, valus is not a key of [[vary]]"),
     ('base = "base.toml"\nmode = "random"\n[[vary]]\nkey = "concrete.C"\nvalues = [1.0]\n',
      'line 2: mode is "random"'),
+    ('base = "base.toml"\n[[vary]]\nkey = ["bars[0].diameter", "bars[1].diameter"]\nvalues = [1.0]\n',
+     "line 3: [[vary]] 1, key names keys whose base values differ: bars[0].diameter = 19, bars[1].diameter = 16"),
+    ('base = "base.toml"\n[[vary]]\nkey = "concrete.C"\nvalues = [1.0]\n[[vary]]\nkey = "concrete.C"\nvalues = [2.0]\n',
+     'line 6: [[vary]] 2, key "concrete.C" is varied twice'),
     ('base = "base.toml"\n[[vary]]\nkey = "name"\nvalues = [1.0]\n',
      "line 3: [[vary]] 1, key \"name\" holds 'wall' in the base description: only numbers are varied"),
     ('base = "base.toml"\nmode = "monte-carlo"\nsamples = 5\n[[vary]]\nkey = "concrete.C"\n'
