@@ -15,13 +15,15 @@ namespace tc::prepare {
 
 namespace {
 
-// A real in a 12-column field: the shortest text that reads back as the value, with a point;
-// below 0.01 or from 1e7 on as d.dddE-xx.
+// A real in a 12-column field: the shortest text that reads back as the float the run will hold,
+// with a point; below 0.01 or from 1e7 on as d.dddE-xx. A float whose shortest text is wider than
+// the field (a negative value with eight significant digits) keeps as many digits as fit.
 std::string Real12(double v) {
+    const float f = static_cast<float>(v);
     char buffer[64];
     std::string text;
-    if (v != 0.0 && (std::fabs(v) < 0.01 || std::fabs(v) >= 1.0e7)) {
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific).ptr;
+    if (f != 0.0f && (std::fabs(f) < 0.01f || std::fabs(f) >= 1.0e7f)) {
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, f, std::chars_format::scientific).ptr;
         std::string s(buffer, end);
         const auto e = s.find('e');
         std::string mantissa = s.substr(0, e);
@@ -30,9 +32,13 @@ std::string Real12(double v) {
         std::snprintf(buffer, sizeof buffer, "%sE%c%02d", mantissa.c_str(), exponent < 0 ? '-' : '+', std::abs(exponent));
         text = buffer;
     } else {
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed).ptr;
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, f, std::chars_format::fixed).ptr;
         text.assign(buffer, end);
         if (text.find('.') == std::string::npos) text += ".0";
+    }
+    for (int digits = 7; text.size() > 12 && digits >= 1; --digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*E", digits, static_cast<double>(f));
+        text = buffer;
     }
     if (text.size() > 12) throw RunError("the value " + text + " does not fit a 12-column field");
     return std::string(12 - text.size(), ' ') + text;
