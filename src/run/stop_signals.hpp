@@ -1,0 +1,34 @@
+#pragma once
+// Stop signals end a run like an error: SIGINT and SIGTERM (and SIGHUP where the host has it) remove
+// the new files of the run's outputs, so that the job's previous results stay whole, print a message
+// on the error stream and end the process with exit status 128 + the signal's number. A signal the
+// process was started with ignored (a background job's SIGINT, nohup's SIGHUP) stays ignored.
+
+#include <cstddef>
+
+namespace tc {
+
+class StopSignals {
+public:
+    // Installs the handler for every stop signal the process does not ignore.
+    StopSignals();
+    // Puts back the handlers found, then lets through a signal held back by Hold.
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // Files the handler removes, up to MaxWatched; a name must stay valid until forgotten.
+    static constexpr std::size_t MaxWatched = 16;
+    static void Watch(const char* name) noexcept;
+    static void Forget(const char* name) noexcept;
+
+    // From now until the guard ends, stop signals wait: the outputs are being put in place, and a
+    // run stopped halfway through would leave a mix. A signal held back then ends the process
+    // as it would have without the guard.
+    void Hold() noexcept;
+
+private:
+    bool held_ = false;
+};
+
+}  // namespace tc
