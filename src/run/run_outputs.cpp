@@ -46,15 +46,20 @@ void RunOutputs::Open(UnitTable& units, const std::string& hostFolder, const std
     }
     if (FileExists(InitialStateFile)) inputs.emplace_back(InitialStateFile);
 
-    lock_.Take(hostFolder);
     // The names are kept before the handler may read them, and never move afterwards.
     watched_.reserve(outputs.size() + 1);
-    watched_.push_back(lock_.name());
-    StopSignals::Watch(watched_.back().c_str());
+    {
+        // Watched from the moment the lock file is ours: a stop in between would leave it behind.
+        const StopSignalsHeldBack heldBack;
+        lock_.Take(hostFolder);
+        watched_.push_back(lock_.name());
+        StopSignals::Watch(watched_.back().c_str());
+    }
     RemoveLeftovers(hostFolder);
     for (const OutputFile& output : outputs) CheckOutputPlace(output, inputs);
 
     for (const OutputFile& output : outputs) {
+        // Each new file watched before it is created.
         watched_.push_back(ReplacementName(output.name));
         StopSignals::Watch(watched_.back().c_str());
         units.Open(output.unit, output.name, OpenStatus::Replace);

@@ -135,4 +135,19 @@ void StopSignals::Hold() noexcept {
 #endif
 }
 
+StopSignalsHeldBack::StopSignalsHeldBack() noexcept {
+#ifndef _WIN32
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : Signals) sigaddset(&set, signal);
+    held_ = ::pthread_sigmask(SIG_BLOCK, &set, &previous_) == 0;
+#endif
+}
+
+StopSignalsHeldBack::~StopSignalsHeldBack() {
+#ifndef _WIN32
+    if (held_) ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+#endif
+}
+
 }  // namespace tc

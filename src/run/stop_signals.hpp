@@ -6,6 +6,10 @@
 
 #include <cstddef>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 namespace tc {
 
 class StopSignals {
@@ -29,6 +33,22 @@ public:
 
 private:
     bool held_ = false;
+};
+
+// Holds stop signals back in the calling thread while it lives: for a file that must be watched
+// from the moment it is created (a stop in between would leave it behind).
+class StopSignalsHeldBack {
+public:
+    StopSignalsHeldBack() noexcept;
+    ~StopSignalsHeldBack();
+    StopSignalsHeldBack(const StopSignalsHeldBack&) = delete;
+    StopSignalsHeldBack& operator=(const StopSignalsHeldBack&) = delete;
+
+private:
+#ifndef _WIN32
+    sigset_t previous_;
+    bool held_ = false;
+#endif
 };
 
 }  // namespace tc
