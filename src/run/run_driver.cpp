@@ -91,7 +91,9 @@ Options
 Exit status
   0  normal end; the console shows "Stop - Program terminated."
   2  an error: a message on the console names the file, the record and the columns at fault;
-     also for a wrong argument or a job folder that does not exist
+     also for a wrong argument, a job folder that does not exist, or another run of the job
+  128 + signal  stopped by SIGINT, SIGTERM or SIGHUP: the job's earlier results are kept
+  Outputs are written as new files and replace the earlier ones, all together, when the run ends.
 )";
 
 // What the command line asks for.
