@@ -179,26 +179,29 @@ void Unit::PutInPlace() {
         Close();
         return;
     }
-    Flush();
+    // A file that cannot take its last records still takes its place, as far as it was written,
+    // so that the outputs of a run are replaced together; the failure is reported after.
+    std::string failure;
+    try {
+        Flush();
+    } catch (const RunError& e) {
+        failure = e.what();
+    }
     deferred_.reset();
-    const int closed = OsClose(fd_);
-    const int closeError = errno;
+    if (OsClose(fd_) != 0 && failure.empty()) {
+        const int error = errno;
+        failure = Place("close") + ": " + std::strerror(error);
+    }
     fd_ = -1;
     writing_ = false;
     begin_ = end_ = 0;
-    // Released from here on: a failure below removes the new file.
-    if (closed != 0) {
-        Release();
-        throw RunError(Place("close") + ": " + std::strerror(closeError));
-    }
     if (!records_detail::PutFileInPlace(temporary_, name_)) {
         const int error = errno;
-        const std::string temporary = temporary_;
-        Release();
-        throw RunError(Place("close") + ": its new file " + temporary + " cannot take its place: " +
-                       std::strerror(error));
+        failure = Place("close") + ": its new file " + temporary_ + " cannot take its place: " + std::strerror(error);
+        records_detail::RemoveFileQuietly(temporary_);
     }
     temporary_.clear();
+    if (!failure.empty()) throw RunError(failure);
 }
 
 void Unit::Close() {
