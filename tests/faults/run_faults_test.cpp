@@ -331,5 +331,41 @@ TEST(Faults, ZeroStressHasAnUnboundedCrackIndexWhateverTheStrength) {
     }
 }
 
+TEST(Faults, BarsOnTheCornersOfATrapezoidAreInsideIt) {
+    // One element whose closed-form inverse has no usable root, with a bar on each corner: the
+    // iteration used instead must not put them a hair outside and warn of a "jacobian error".
+    const FileSet job = {
+        {"path.dat", "c:\\job\n"},
+        {"job/title.dat", "corner\n"},
+        {"job/corner.inp",
+         "    1    0\n    4\n"
+         "        40.0         4.5        0.95        0.44      4700.0     1.0E-05\n"
+         "       300.0       500.0       150.0       250.0\n"
+         "    200000.0         1.0\n"
+         "         0.8         0.6         0.5\n"
+         "    1           40.0            9.0          198.6\n"
+         "    2           40.0           18.0          198.6\n"
+         "    3            2.0           37.0          198.6\n"
+         "    4            2.0           18.0          198.6\n"},
+        {"job/corner.dat",
+         "    1    0    0       0.0\n    4    1    4       0.0\n    1    1    4       1.0\n"
+         "         1      40.0       9.0\n         2      40.0      18.0\n"
+         "         3       2.0      37.0\n         4       2.0      18.0\n"
+         "         1     1     2     3     4  1000.0\n"},
+        {"job/corner.tmp",
+         "    4   12    1\n    2\n    0\n"
+         "    1    0.5000\n    20.000    20.000    20.000    20.000\n"
+         "    2    1.5000\n    30.000    31.000    32.000    33.000\n"},
+    };
+    Scratch scratch;
+    WriteFiles(scratch.work, job);
+    const Ended ended = RunProgram(scratch);
+    ASSERT_EQ(ended.code, 0) << ended.err;
+    const std::string list = ReadFile(scratch.work / "job/corner.out");
+    EXPECT_EQ(list.find("jacobian error"), std::string::npos) << list;
+    // Each bar takes its corner's temperature.
+    EXPECT_NE(list.find("    1     30.00     33.00     30.00     31.00     32.00"), std::string::npos) << list;
+}
+
 }  // namespace
 }  // namespace tc::faults
