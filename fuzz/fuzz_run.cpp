@@ -46,7 +46,8 @@ constexpr char Temperatures[] = R"(   20   12    1
 )";
 
 constexpr const char* Outputs[] = {"job/small.out", "job/small.hss", "job/small.hci", "job/small.hwd",
-                                   "job/small.hcr", "job/small.hdp", "job/small.hst", "job/small.sta"};
+                                   "job/small.hcr", "job/small.hdp", "job/small.hst", "job/small.sta",
+                                   "job/small.hcj"};
 
 int savedStderr = -1;
 

@@ -1,5 +1,5 @@
 // The job's files: the job folder from the path file, the job name from the title file, and the
-// eleven job files opened on their fixed units.
+// twelve job files opened on their fixed units.
 
 #include "run/job_files.hpp"
 
@@ -101,7 +101,7 @@ std::string HostFileName(std::string_view name) {
 
 namespace {
 
-// Opens the eleven job files; a name is the folder, the job name and the extension joined, turned
+// Opens the twelve job files; a name is the folder, the job name and the extension joined, turned
 // into a host name by HostFileName when mapNames is set. The inputs come first, so that a missing
 // input stops the run before anything is created; the outputs then through outputs, which locks the
 // folder and checks their places first.
@@ -117,7 +117,7 @@ void OpenNamedJobFiles(UnitTable& units, RunOutputs& outputs, std::string_view j
         {unit::Mesh, ".dat"},
         {unit::Temperature, ".tmp"},
     }};
-    static constexpr std::array<JobFile, 8> results = {{
+    static constexpr std::array<JobFile, 9> results = {{
         {unit::List, ".out"},
         {unit::BarStress, ".hss"},
         {unit::CrackIndex, ".hci"},
@@ -126,6 +126,7 @@ void OpenNamedJobFiles(UnitTable& units, RunOutputs& outputs, std::string_view j
         {unit::ZoneDepth, ".hdp"},
         {unit::ConcreteStress, ".hst"},
         {unit::Status, ".sta"},
+        {unit::JudgementIndex, ".hcj"},
     }};
     const auto nameOf = [&](const char* extension) {
         std::string name(jobFolder);

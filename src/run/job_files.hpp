@@ -1,5 +1,5 @@
 #pragma once
-// The job's files: the path file, the job folder, the title file and the eleven job files.
+// The job's files: the path file, the job folder, the title file and the twelve job files.
 
 #include <cstdint>
 #include <string>
@@ -23,8 +23,8 @@ std::string DeriveJobFolder(const PathLine& line, std::string_view pathFileName)
 // THERMOCRACK_DRIVE_<LETTER> or the current folder, and every backslash becomes '/'.
 std::string HostFileName(std::string_view name);
 
-// Opens the eleven job files of the job in jobFolder (the folder text as derived, in backslash form):
-// the three inputs, then the eight outputs through outputs (RunOutputs::Open: the folder's lock,
+// Opens the twelve job files of the job in jobFolder (the folder text as derived, in backslash form):
+// the three inputs, then the nine outputs through outputs (RunOutputs::Open: the folder's lock,
 // the checks, every output as a new file). jobName is the name without trailing blanks.
 void OpenJobFiles(UnitTable& units, RunOutputs& outputs, std::string_view jobFolder, std::string_view jobName);
 
@@ -33,7 +33,7 @@ void OpenJobFiles(UnitTable& units, RunOutputs& outputs, std::string_view jobFol
 // folder and name.
 void OpenJob(UnitTable& units, RunOutputs& outputs, std::string& jobFolder, std::string& jobName);
 
-// The start for a job folder named on the command line: no path file; the title file and the eleven
+// The start for a job folder named on the command line: no path file; the title file and the twelve
 // job files are opened in hostFolder, a host folder name used as it stands (no drive mapping).
 void OpenJobInFolder(UnitTable& units, RunOutputs& outputs, std::string_view hostFolder, std::string& jobName);
 

@@ -22,6 +22,7 @@ inline constexpr std::int32_t CrackedList = 83;   // .hcr
 inline constexpr std::int32_t ZoneDepth = 84;     // .hdp
 inline constexpr std::int32_t ConcreteStress = 85; // .hst
 inline constexpr std::int32_t Status = 86;        // .sta
+inline constexpr std::int32_t JudgementIndex = 87; // .hcj
 inline constexpr std::int32_t InitialState = 4;   // w.dat
 }  // namespace unit
 

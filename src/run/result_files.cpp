@@ -52,6 +52,7 @@ void WriteResultRecords(UnitTable& units, const JobInput& job, StepTables& t) {
     WriteFree(units[unit::CrackedList], t.Age, Entries(t.CrackedList, 1, t.CrackedListCount));
     WriteFree(units[unit::ZoneDepth], t.Age, t.hmax - t.hmin);
     WriteFree(units[unit::ConcreteStress], t.Age, Entries(t.sigmaC, 1, job.NELX));
+    WriteFree(units[unit::JudgementIndex], t.Age, Entries(t.judgementIndex, 1, job.NELX));
 }
 
 std::int32_t RunStatus(float YTOP, float YBOT, float hmax, float hmin, std::int32_t crackedCount) {

@@ -15,7 +15,7 @@ void WriteElementTemperatureHeading(Unit& list);
 void WriteElementTemperatureRow(Unit& list, std::int32_t e, float tempElm, float tempElm0, float dt);
 // The concrete and bar tables, and with a cracked zone the zone line and one width line per bar.
 void WriteStepTables(Unit& list, const JobInput& job, const StepTables& t);
-// One record to each of the six result files.
+// One record to each of the six result files and to the judgement file (.hcj).
 void WriteResultRecords(UnitTable& units, const JobInput& job, StepTables& t);
 
 // How far the cracked zone reaches through the section: -1 neither face (or exactly 0.01 away),

@@ -12,6 +12,7 @@
 
 #include "mesh/mesh.hpp"
 #include "records/records.hpp"
+#include "run/check_command.hpp"
 #include "run/input_deck.hpp"
 #include "run/job_files.hpp"
 #include "run/job_input.hpp"
@@ -41,6 +42,8 @@ constexpr char StopLine[] = "Stop - Program terminated.\n";
 
 constexpr char UsageText[] =
     "usage: thermocrack [JOB_FOLDER]\n"
+    "       thermocrack --quiet [JOB_FOLDER]\n"
+    "       thermocrack check JOB_FOLDER\n"
     "       thermocrack --help | --version\n";
 
 constexpr char HelpText[] = R"(
@@ -72,6 +75,8 @@ Writes (in the job folder)
   NAME.hdp   per step: the age and the height of the cracked band
   NAME.hst   per step: the age and the stress of every element
   NAME.sta   the status: how far the cracks reach through the section
+  NAME.hcj   per step: the age and the crack index ft / stress of every element as judged,
+             before the step's cracks redistribute the stresses
 
 The path file c:\path.dat
   Its first line names the job folder, e.g. c:\jobs\wall1. Anything after the first blank that
@@ -84,7 +89,18 @@ Drive mapping (Linux and macOS; on Windows names are used as they stand)
   or by the current folder when that variable is not set, and every backslash becomes '/'.
   So c:\path.dat is ./path.dat by default, and c:\jobs\wall1 names ./jobs/wall1/.
 
+Warnings
+  Before a run, the job's input is checked for values that read without error but are surely
+  not meant: a number without a decimal point whose implied decimals moved it out of range
+  (Es written 200000 reads as 2.0: write 200000.), material values, restraint factors and the
+  judge value outside their physical ranges, clockwise, concave or degenerate elements, unused
+  or doubled nodes, bars outside the section or closer to a face than their radius, ages that
+  do not increase, temperatures outside -30 to 95 C. Each warning goes to the error stream and
+  names the file, record, columns and value; a warning never stops the run or changes its files.
+  thermocrack check JOB_FOLDER   the warnings alone; exit status 0 with none, 1 with some
+
 Options
+  --quiet    no warnings before the run
   --help     show this text and exit
   --version  show the version and exit
 
@@ -98,8 +114,9 @@ Exit status
 
 // What the command line asks for.
 struct CommandLine {
-    enum class Action { Run, Help, Version, Wrong };
+    enum class Action { Run, Check, Help, Version, Wrong };
     Action action = Action::Run;
+    bool quiet = false;
     bool hasFolder = false;
     std::string folder;
     std::string problem;
@@ -110,7 +127,12 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     bool optionsEnd = false;
     bool help = false;
     bool version = false;
-    for (int i = 1; i < argc; ++i) {
+    int first = 1;
+    if (argc > 1 && std::string_view(argv[1]) == "check") {
+        line.action = CommandLine::Action::Check;
+        first = 2;
+    }
+    for (int i = first; i < argc; ++i) {
         const std::string_view arg(argv[i]);
         if (!optionsEnd && arg == "--") {
             optionsEnd = true;
@@ -118,6 +140,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             help = true;
         } else if (!optionsEnd && arg == "--version") {
             version = true;
+        } else if (!optionsEnd && arg == "--quiet") {
+            line.quiet = true;
         } else if (!optionsEnd && arg.size() > 1 && arg.front() == '-') {
             line.action = CommandLine::Action::Wrong;
             line.problem = "unknown option '" + std::string(arg) + "'";
@@ -131,7 +155,10 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             line.folder = std::string(arg);
         }
     }
-    if (help) {
+    if (line.action == CommandLine::Action::Check && !line.hasFolder && !help && !version) {
+        line.action = CommandLine::Action::Wrong;
+        line.problem = "check needs a job folder";
+    } else if (help) {
         line.action = CommandLine::Action::Help;
     } else if (version) {
         line.action = CommandLine::Action::Version;
@@ -162,6 +189,7 @@ void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine&
     } else {
         OpenJob(units, outputs, jobFolder, jobName);
     }
+    if (!line.quiet) WarnAboutJob(units);
     // The list file takes most of a run's bytes: its records are built on another processor
     // while the steps go on.
     units.Defer(unit::List);
@@ -213,6 +241,8 @@ int RunMain(int argc, char** argv) {
             std::fputs("thermocrack " THERMOCRACK_VERSION "\n", stdout);
             std::fflush(stdout);
             return 0;
+        case CommandLine::Action::Check:
+            return CheckJobFolder(line.folder) ? RunCheckCommand(line.folder) : 2;
         case CommandLine::Action::Run:
             break;
     }

@@ -248,6 +248,8 @@ void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, fl
     s.SectionM = s.SectionM + t.DSectionM;
 
     SetStartValues(job, g, t, false);
+    // The index that decides the step's new cracks, kept before the band's balance moves the stresses.
+    for (std::int32_t e = 1; e <= job.NELX; ++e) t.judgementIndex(e) = t.ft / t.sigmaC(e);
     Judge(job, YTOP, YBOT, t);
     ZoneIteration(job, g, YTOP, YBOT, t);
     CloseStep(units, job, g, t);

@@ -32,6 +32,7 @@ struct StepTables {
     ElementReals ZoneSigmaC;
     ElementReals depsc1, depsc2, Depsc2InZone;
     ElementReals crackIndex;  // ft / sigma-C, for the result record
+    ElementReals judgementIndex;  // ft / sigma-C as first judged in the step, before any redistribution
 
     // Where every bar stands in its element; found once for the run.
     BarLocalCoordinates barLocal;

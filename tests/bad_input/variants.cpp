@@ -290,7 +290,7 @@ const std::vector<Variant>& AllVariants() {
 const std::vector<std::string>& OutputFiles() {
     static const std::vector<std::string> names = {"job/small.out", "job/small.hss", "job/small.hci",
                                                    "job/small.hwd", "job/small.hcr", "job/small.hdp",
-                                                   "job/small.hst", "job/small.sta"};
+                                                   "job/small.hst", "job/small.sta", "job/small.hcj"};
     return names;
 }
 

@@ -17,9 +17,10 @@ namespace fs = std::filesystem;
 // Files by their names relative to a folder ("path.dat", "job/small.inp"), raw bytes.
 using FileSet = std::map<std::string, std::string>;
 
-// The eight outputs of the small job.
+// The nine outputs of the small job.
 inline constexpr const char* Outputs[] = {"job/small.out", "job/small.hss", "job/small.hci", "job/small.hwd",
-                                          "job/small.hcr", "job/small.hdp", "job/small.hst", "job/small.sta"};
+                                          "job/small.hcr", "job/small.hdp", "job/small.hst", "job/small.sta",
+                                          "job/small.hcj"};
 
 // The small job of tests/bad_input/job, its temperature file made of `steps` steps (the job's own
 // blocks repeated), its listing extent iecho.

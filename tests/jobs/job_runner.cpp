@@ -20,8 +20,8 @@ namespace tc::jobs {
 
 namespace {
 
-constexpr std::array<std::string_view, 8> OutputExtensions = {".out", ".hss", ".hci", ".hwd",
-                                                              ".hcr", ".hdp", ".hst", ".sta"};
+constexpr std::array<std::string_view, 9> OutputExtensions = {".out", ".hss", ".hci", ".hwd", ".hcr",
+                                                              ".hdp", ".hst", ".sta", ".hcj"};
 
 bool IsOutputFile(const fs::path& path) {
     const std::string ext = path.extension().string();

@@ -6,7 +6,7 @@ usage: refresh_expected.py BINARY [JOB ...]
 Only for a build that passes every public job byte for byte; look over the differences (git diff)
 before committing them. Each job runs in a fresh copy of its input (examples/wall for example_wall),
 with that copy as the working folder. expected/ receives the job folder's result files (.out, .hss,
-.hci, .hwd, .hcr, .hdp, .hst, .sta), console.txt (standard output), console-error.txt (standard error,
+.hci, .hwd, .hcr, .hdp, .hst, .sta, .hcj), console.txt (standard output), console-error.txt (standard error,
 when not empty) and exit-code.
 """
 import os
@@ -17,7 +17,7 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
-OUTPUTS = (".out", ".hss", ".hci", ".hwd", ".hcr", ".hdp", ".hst", ".sta")
+OUTPUTS = (".out", ".hss", ".hci", ".hwd", ".hcr", ".hdp", ".hst", ".sta", ".hcj")
 JOBS = {
     "example_wall": os.path.join(ROOT, "examples", "wall"),
     "general_quads": None,

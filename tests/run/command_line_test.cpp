@@ -144,7 +144,7 @@ TEST_F(CommandLineTest, AFolderArgumentRunsTheJobAsThePathFileDoes) {
         EXPECT_EQ(outcome.out, reference.out);
         EXPECT_EQ(outcome.err, "");
         const std::vector<fs::path> files = OutputFiles(byPathFile / "job");
-        EXPECT_EQ(files.size(), 8u);
+        EXPECT_EQ(files.size(), 9u);
         for (const fs::path& file : files) {
             EXPECT_EQ(ReadFile(byArgument / "job" / file), ReadFile(byPathFile / "job" / file)) << file;
         }
@@ -184,7 +184,7 @@ TEST_F(CommandLineTest, HelpTellsWhatTheProgramDoesAndReads) {
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.out.rfind("usage: thermocrack [JOB_FOLDER]", 0), 0u) << outcome.out;
     for (const char* part : {"title.dat", ".inp", ".dat", ".tmp", "w.dat", ".out", ".hss", ".hci", ".hwd",
-                             ".hcr", ".hdp", ".hst", ".sta", "c:\\path.dat", "THERMOCRACK_DRIVE_<LETTER>",
+                             ".hcr", ".hdp", ".hst", ".sta", ".hcj", "c:\\path.dat", "THERMOCRACK_DRIVE_<LETTER>",
                              "backslash", "Exit status", "Stop - Program terminated."}) {
         EXPECT_NE(outcome.out.find(part), std::string::npos) << part;
     }
@@ -214,6 +214,41 @@ TEST_F(CommandLineTest, AWrongArgumentGivesTheUsageAndRunsNothing) {
     const Outcome dashed = Run(job, {"--", "-job"});
     EXPECT_EQ(dashed.status, 2);
     EXPECT_NE(dashed.err.find("\"-job\" does not exist"), std::string::npos) << dashed.err;
+}
+
+}  // namespace
+}  // namespace tc
+
+namespace tc {
+namespace {
+
+// Warnings about the input go to the error stream alone: the console output and every file a
+// run writes are the same with them and without them (--quiet), and "check" tells them alone.
+TEST_F(CommandLineTest, WarningsChangeNothingAndQuietSilencesThem) {
+    const fs::path loud = CopyRestartJob("loud");
+    const fs::path quiet = CopyRestartJob("quiet");
+    for (const fs::path& copy : {loud, quiet}) {
+        const fs::path deck = copy / "job" / "rest.inp";
+        std::string text = ReadFile(deck);
+        const std::size_t es = text.find("    200000.0");
+        ASSERT_NE(es, std::string::npos);
+        text.replace(es, 12, "      200000");
+        std::ofstream(deck, std::ios::binary) << text;
+    }
+    const Outcome warned = Run(loud, {"job"});
+    const Outcome silent = Run(quiet, {"--quiet", "job"});
+    EXPECT_EQ(warned.status, silent.status);
+    EXPECT_EQ(warned.out, silent.out);
+    EXPECT_EQ(silent.err, "");
+    EXPECT_NE(warned.err.find("rest.inp, record 5, columns 1-12: Es = 2 N/mm2"), std::string::npos) << warned.err;
+    for (const fs::path& file : OutputFiles(quiet / "job")) {
+        EXPECT_EQ(ReadFile(loud / "job" / file), ReadFile(quiet / "job" / file)) << file;
+    }
+    const Outcome checked = Run(loud, {"check", "job"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_EQ(checked.out, "");
+    EXPECT_NE(checked.err.find("write \"200000.\""), std::string::npos) << checked.err;
+    EXPECT_EQ(Run(root_, {"check"}).status, 2);
 }
 
 }  // namespace

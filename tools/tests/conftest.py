@@ -3,12 +3,14 @@
 import importlib.machinery
 import importlib.util
 import shutil
+import sys
 from pathlib import Path
 
 import pytest
 
 REPO = Path(__file__).resolve().parents[2]
 TOOL = REPO / "tools" / "thermocrack-plot"
+sys.path.insert(0, str(REPO / "tools"))  # the shared code of the tools: thermocrack_tools
 
 
 def load_tool():

@@ -49,7 +49,7 @@ def test_every_figure_has_a_title_with_the_job_name_labels_with_units_and_a_lege
         assert has_key, name
 
 
-def test_crack_index_draws_every_element_the_lowest_the_judge_value_and_the_first_crack(wall):
+def test_crack_index_draws_the_lowest_index_at_judgement_the_targets_and_the_first_crack(wall):
     job, figures = wall
     ax = figures["crack-index"].axes[0]
     elements = lines(ax, "element")
@@ -57,15 +57,23 @@ def test_crack_index_draws_every_element_the_lowest_the_judge_value_and_the_firs
     # Compressive and unbounded indexes are left out.
     for line in elements:
         assert all(math.isnan(y) or y > 0.0 for y in line.get_ydata())
+    # The bold line is the lowest index at judgement of the elements not cracked before the step: at
+    # 9 days the index that cracked the wall (0.909, below the judge value), not the state after it.
     (lowest,) = lines(ax, "lowest")
-    expected = [min(positive_finite(r[1:]), default=math.nan) for r in job.hci]
+    cracked_before, expected = set(), []
+    for record, (_, cracked) in zip(job.hcj, job.hcr):
+        expected.append(min(positive_finite(v for e, v in enumerate(record[1:], 1) if e not in cracked_before),
+                            default=math.nan))
+        cracked_before.update(cracked)
     assert lowest.get_ydata() == pytest.approx(expected, nan_ok=True)
+    assert (lowest.get_xdata()[16], lowest.get_ydata()[16]) == (9.0, pytest.approx(0.9093868))
     assert lowest.get_linewidth() > 2 * elements[0].get_linewidth()
     (judge,) = lines(ax, "judge")
-    assert list(judge.get_ydata()) == [job.deck.judge, job.deck.judge] == [1.0, 1.0]
+    assert list(judge.get_ydata()) == [1.0, 1.0]
+    assert sorted(line.get_ydata()[0] for line in lines(ax, "target")) == [1.0, 1.4, 1.85]
     (first,) = lines(ax, "first-crack")
     assert list(first.get_xdata()) == [9.0, 9.0]
-    assert ax.get_ylim()[0] == 0.0 and 4.0 <= ax.get_ylim()[1] <= 8.0
+    assert ax.get_ylim() == (0.0, 3.0)
     assert ax.get_xlim() == (0.0, 28.0)
 
 
@@ -92,22 +100,26 @@ def test_crack_width_draws_every_bar_and_the_largest_in_mm(wall):
     assert "(mm)" in ax.get_ylabel()
 
 
-def test_zone_depth_shows_the_section_depth(wall):
+def test_band_height_shows_the_section_height(wall):
     job, figures = wall
-    ax = figures["zone-depth"].axes[0]
-    (depth,) = lines(ax, "section-depth")
-    assert list(depth.get_ydata()) == [3000.0, 3000.0]
-    (zone,) = lines(ax, "zone-depth")
-    assert zone.get_ydata()[-1] == 3000.0 and zone.get_ydata()[0] == 0.0
+    ax = figures["band-height"].axes[0]
+    (height,) = lines(ax, "section-height")
+    assert list(height.get_ydata()) == [3000.0, 3000.0]
+    (band,) = lines(ax, "band-height")
+    assert band.get_ydata()[-1] == 3000.0 and band.get_ydata()[0] == 0.0
 
 
-def test_bar_stress_draws_every_bar_coloured_by_height(wall):
+def test_bar_stress_draws_every_bar_coloured_by_face(plot, wall):
     job, figures = wall
-    fig = figures["bar-stress"]
-    bars = lines(fig.axes[0], "bar")
+    ax = figures["bar-stress"].axes[0]
+    bars = lines(ax, "bar")
     assert len(bars) == 30
     assert [line.get_ydata()[-1] for line in bars] == [r for r in job.hss[-1][1:]]
-    assert len(fig.axes) == 2  # the colour bar of the bar heights stands for the legend
+    # Bars 1 and 2 stand at the same height on opposite faces: different colours; bars of one face
+    # differ in shade only.
+    assert bars[0].get_color() != bars[1].get_color()
+    assert [t.get_text() for t in ax.get_legend().get_texts()] == [
+        "bars at the face at X = 0 mm (15), darker higher up", "bars at the face at X = 400 mm (15), darker higher up"]
 
 
 def test_few_bars_get_a_legend_entry_each(plot, tmp_path):
@@ -117,33 +129,38 @@ def test_few_bars_get_a_legend_entry_each(plot, tmp_path):
     assert [t.get_text() for t in ax.get_legend().get_texts()][0] == "bar 1 at (50, 300) mm"
 
 
-def test_section_colours_outlines_and_bars(wall):
+def test_section_in_proportion_with_a_linear_scale_filled_cracked_elements_and_bars(wall):
     job, figures = wall
     fig = figures["section"]
     ax = fig.axes[0]
     assert ax.get_aspect() == 1.0
-    assert ax.get_xlabel() == "X (mm)" and ax.get_ylabel() == "Y (mm)"
+    assert ax.get_xlabel() == "X (mm)" and ax.get_ylabel() == "Y, height (mm)"
+    # The section fills its panel: no margin around the 400 x 3000 mm wall, the panel as tall as it is.
+    assert ax.get_xlim() == (0.0, 400.0) and ax.get_ylim() == (0.0, 3000.0)
+    width, height = fig.get_size_inches()
+    assert height > 6.0 and width < 6.0
     (elements,) = collections(ax, "elements")
     assert len(elements.get_paths()) == job.mesh.NELX
-    # The scale is centred on the judge value.
-    assert elements.norm.vcenter == job.deck.judge and elements.norm.vmin == 0.0
-    # Compressed elements (negative index) are grey; tension ones take the scale.
+    # A linear scale with the judge value in the middle.
+    assert type(elements.norm).__name__ == "Normalize"
+    assert (elements.norm.vmin, elements.norm.vmax) == (0.0, 2.0 * job.deck.judge)
     last = job.hci[-1][1:]
+    cracked = job.hcr[-1][1]
     elements.update_scalarmappable()  # as drawing does
     colours = elements.get_facecolors()
-    compressed = next(e for e, v in enumerate(last) if v < 0.0)
-    tension = next(e for e, v in enumerate(last) if 0.0 < v < 10.0)
-    assert tuple(colours[compressed][:3]) == pytest.approx((0.85, 0.85, 0.85))
+    tension = next(e for e, v in enumerate(last) if 0.0 < v and e + 1 not in cracked)
     assert tuple(colours[tension]) == pytest.approx(tuple(elements.cmap(elements.norm(last[tension]))))
-    (cracked,) = collections(ax, "cracked")
-    assert len(cracked.get_paths()) == len(job.hcr[-1][1]) == 140
-    first_cracked = job.hcr[-1][1][0]
-    assert cracked.get_paths()[0].vertices[:4] == pytest.approx(elements.get_paths()[first_cracked - 1].vertices[:4])
+    compressed = next(e for e, v in enumerate(last) if v < 0.0 and e + 1 not in cracked)
+    assert tuple(colours[compressed][:3]) == pytest.approx((0.93, 0.93, 0.93))
+    (filled,) = collections(ax, "cracked")
+    assert len(filled.get_paths()) == len(cracked) == 140 and filled.get_hatch() == "///"
+    assert filled.get_paths()[0].vertices[:4] == pytest.approx(elements.get_paths()[cracked[0] - 1].vertices[:4])
     edges = lines(ax, "band-edge")
     assert sorted(line.get_ydata()[0] for line in edges) == [0.0, 3000.0]
     (bars,) = collections(ax, "bars")
     assert len(bars.get_offsets()) == 30
     assert tuple(bars.get_offsets()[0]) == (60.0, 100.0)
+    assert tuple(bars.get_facecolors()[0]) != tuple(bars.get_facecolors()[1])  # opposite faces
     sizes = list(bars.get_sizes())
     widths = job.hwd[-1][2:]
     assert sizes.index(max(sizes)) == widths.index(max(widths))
@@ -167,3 +184,30 @@ def test_a_run_without_steps_ignores_an_earlier_runs_results(plot, tmp_path, cap
     assert job.hst == [] and job.listing == []
     ax = plot.plot_crack_index(job).axes[0]
     assert [t.get_text() for t in ax.texts if t.get_gid() == "no-data"] == ["no step in the results"]
+
+
+def test_temperature_figures_draw_the_extremes_and_the_ambient_of_heat_toml(plot, tmp_path):
+    from test_parsing import make_job
+    folder = make_job(tmp_path / "job")
+    ax = plot.make_figures(plot.load_job(str(folder)))["temperature"].axes[0]
+    assert not lines(ax, "ambient")  # no heat.toml: no ambient line
+    # The two inner nodes warm by 5 C a block (ages 0, 0.5, 1.0); the boundary nodes stay at 20 C.
+    (hottest,) = lines(ax, "hottest")
+    (coolest,) = lines(ax, "coolest-boundary")
+    assert list(hottest.get_ydata()) == [20.0, 25.0, 30.0] and list(coolest.get_ydata()) == [20.0] * 3
+    (largest,) = lines(ax, "largest-difference")
+    assert (largest.get_xdata()[0], largest.get_ydata()[0]) == (1.0, 10.0)
+    (folder / "heat.toml").write_text(
+        "[ambient]\ntemperature = [[0.0, 20.0], [0.5, 10.0]]\n"
+        "[[boundary]]\nside = \"top\"\nh = 8.0\nambient = { mean = 15.0, amplitude = 6.0, peak = 0.25 }\n")
+    job = plot.load_job(str(folder))
+    figures = plot.make_figures(job)
+    ax = figures["temperature"].axes[0]
+    (ambient,) = lines(ax, "ambient")
+    ages, values = list(ambient.get_xdata()), list(ambient.get_ydata())
+    assert values[ages.index(0.25)] == pytest.approx(15.0) and values[-1] == 10.0  # linear, then constant
+    (own,) = lines(ax, "boundary-ambient")
+    assert own.get_ydata()[list(own.get_xdata()).index(0.25)] == pytest.approx(21.0)  # the cycle's peak
+    assert own.get_label() == "ambient of boundary 1 (top)"
+    # The map shows the hottest moment: 1.0 days.
+    assert "1 days" in figures["temperature-map"].axes[0].get_title()

@@ -68,6 +68,14 @@ def make_job(folder, *, nsteel=2, judge_field="         1.2", hci=None, hcr=None
             listing += ["", "", f"     *** Nstep={n:3d}     Age={a:7.3f}***", "",
                         f"{a:10.2f}{2.11:10.2f}{0.64 + a:10.2f}{5007.52:10.2f}{0.73:10.2f}"]
     write(folder / f"{name}.out", ["     ***** Echo print of input data  *****"] + listing)
+    # Node temperatures: a starting block and one per step, the nodes of the middle column warmer.
+    tmp = [f"{len(nodes):5d}{len(elements):5d}    1", f"{len(ages) + 1:5d}", "    0"]
+    for b, a in enumerate([0.0] + ages):
+        tmp.append(f"{b:5d}{a:10.4f}")
+        temps = [20.0 + (5.0 * b if x in (100.0, 200.0) and y == 100.0 else 0.0) for x, y in nodes]
+        tmp += ["".join(f"{t:10.3f}" for t in temps[k:k + 10]) for k in range(0, len(temps), 10)]
+    write(folder / f"{name}.tmp", tmp)
+    write(folder / f"{name}.sta", ["           1"])
     return folder
 
 
