@@ -30,6 +30,16 @@ bool MapsOntoBar(const MapCoefficients& c, float xi, float eta) {
     return std::fabs(ra) + std::fabs(rb) <= 0.001f * size;
 }
 
+// The iteration stops within its tolerance of the root, so a bar on an element's edge or corner
+// may come out a hair outside [-1, 1] and be warned of as outside its element: a coordinate that
+// far outside is put on the edge.
+float OntoEdge(float v) {
+    constexpr float Hair = 1.0e-4f;
+    if (v > 1.0f && v - 1.0f <= Hair) return 1.0f;
+    if (v < -1.0f && -1.0f - v <= Hair) return -1.0f;
+    return v;
+}
+
 // Newton iteration on the bilinear map from the element's centre. Where the map is singular (an
 // element without width or height) the iteration stops where it stands, at worst at the centre.
 void SolveByNewton(const MapCoefficients& c, float& xi, float& eta) {
@@ -51,8 +61,8 @@ void SolveByNewton(const MapCoefficients& c, float& xi, float& eta) {
         h = h - dh;
         if (std::fabs(dx) + std::fabs(dh) <= 1.0e-6f) break;
     }
-    xi = x;
-    eta = h;
+    xi = OntoEdge(x);
+    eta = OntoEdge(h);
 }
 
 // An element whose sides at eta = -1 and eta = +1 are parallel (a parallelogram or a trapezoid):

@@ -331,6 +331,7 @@ void DeferredWriter::Perform(const unsigned char* record) {
         error_ = e.what();
         failed_.store(true, std::memory_order_release);
     } catch (const std::exception& e) {
+        NoteUnexpectedFailure();
         error_ = std::string("unexpected failure: ") + e.what();
         failed_.store(true, std::memory_order_release);
     }

@@ -14,4 +14,10 @@ public:
     explicit RunError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// Failures that are faults of the program rather than of its input (an exception other than a
+// RunError): counted here, where a test harness reads them, apart from messages a user's text may
+// resemble.
+void NoteUnexpectedFailure() noexcept;
+long long UnexpectedFailures() noexcept;
+
 }  // namespace tc

@@ -18,6 +18,7 @@
 
 #include "records/deferred_writer.hpp"
 #include "records/number_style.hpp"
+#include "records/replace_file.hpp"
 #include "records/run_error.hpp"
 
 namespace tc {
@@ -126,7 +127,15 @@ void Unit::Open(std::int32_t number, std::string name, OpenStatus status) {
     if (kind == PathKind::Folder) throw RunError(Place("open") + ": this is a folder, not a file");
     int fd = -1;
     writable_ = true;
-    if (kind == PathKind::Missing) {
+    if (status == OpenStatus::Replace) {
+        std::string temporary = ReplacementName(name_);
+        fd = records_detail::CreateNewFile(temporary);
+        if (fd < 0) {
+            const int error = errno;
+            throw RunError(Place("open") + ": cannot create its new file " + temporary + ": " + std::strerror(error));
+        }
+        temporary_ = std::move(temporary);
+    } else if (kind == PathKind::Missing) {
         fd = OsOpen(name_.c_str(), ReadWrite | Create);
     } else {
         // An existing file is opened for reading and writing when allowed, else for reading only
@@ -159,6 +168,40 @@ void Unit::Release() noexcept {
     fd_ = -1;
     writing_ = false;
     begin_ = end_ = 0;
+    // A new file that was not put in place goes: the named file stays as it was.
+    if (!temporary_.empty()) records_detail::RemoveFileQuietly(temporary_);
+    temporary_.clear();
+}
+
+void Unit::PutInPlace() {
+    if (fd_ < 0) return;
+    if (temporary_.empty()) {
+        Close();
+        return;
+    }
+    // A file that cannot take its last records still takes its place, as far as it was written,
+    // so that the outputs of a run are replaced together; the failure is reported after.
+    std::string failure;
+    try {
+        Flush();
+    } catch (const RunError& e) {
+        failure = e.what();
+    }
+    deferred_.reset();
+    if (OsClose(fd_) != 0 && failure.empty()) {
+        const int error = errno;
+        failure = Place("close") + ": " + std::strerror(error);
+    }
+    fd_ = -1;
+    writing_ = false;
+    begin_ = end_ = 0;
+    if (!records_detail::PutFileInPlace(temporary_, name_)) {
+        const int error = errno;
+        failure = Place("close") + ": its new file " + temporary_ + " cannot take its place: " + std::strerror(error);
+        records_detail::RemoveFileQuietly(temporary_);
+    }
+    temporary_.clear();
+    if (!failure.empty()) throw RunError(failure);
 }
 
 void Unit::Close() {
@@ -281,14 +324,19 @@ void Unit::StartWriting() {
     fileOffset_ = cutAt;
 }
 
-void Unit::WriteOut(const char* data, std::size_t length) {
+void Unit::WriteOut(const char* data, std::size_t length, std::size_t kept) {
     fileOffset_ += static_cast<std::int64_t>(length);
     while (length > 0) {
         const long long put = OsWrite(fd_, data, length);
         if (put < 0) {
             if (errno == EINTR) continue;
             const int error = errno;
-            throw RunError(Place("write", records_ + 1) + ": " + std::strerror(error));
+            // The record that failed is the first not wholly written: every record whose line end
+            // lies at or after data is counted in records_ but did not reach the file.
+            const auto* from = reinterpret_cast<const unsigned char*>(data);
+            std::int64_t unwritten = 0;
+            for (std::size_t i = 0; i < length + kept; ++i) unwritten += from[i] == '\n' ? 1 : 0;
+            throw RunError(Place("write", records_ - unwritten + 1) + ": " + std::strerror(error));
         }
         data += put;
         length -= static_cast<std::size_t>(put);
@@ -310,7 +358,7 @@ void Unit::Flush() {
     if (!writing_ || end_ == 0 || fd_ < 0) return;
     const std::size_t length = end_;
     end_ = 0;  // what could not be written is dropped, so a failing file reports once
-    WriteOut(buffer_.get(), length);
+    WriteOut(buffer_.get(), length, 0);
 }
 
 void Unit::MakeRoom(std::size_t n) {
@@ -320,7 +368,7 @@ void Unit::MakeRoom(std::size_t n) {
         const std::size_t whole = (offset + end_) / WriteChunk * WriteChunk - offset;
         const std::size_t rest = end_ - whole;
         end_ = 0;  // as in Flush
-        WriteOut(buffer_.get(), whole);
+        WriteOut(buffer_.get(), whole, rest);
         std::memmove(buffer_.get(), buffer_.get() + whole, rest);
         end_ = rest;
         if (bufferSize_ - end_ >= n) return;

@@ -15,7 +15,11 @@ namespace records_detail {
 class DeferredWriter;
 }
 
-enum class OpenStatus { Old, Unknown };
+// Old: an existing file. Unknown: created when missing; an existing file keeps its contents until
+// the first write cuts it. Replace: an output written as a new file beside the named one
+// (ReplacementName), which takes the name only when put in place (UnitTable::PutInPlace); closed
+// otherwise, the new file is removed and the named one is left as it was.
+enum class OpenStatus { Old, Unknown, Replace };
 
 inline constexpr std::int32_t MaxUnit = 99;
 
@@ -40,6 +44,8 @@ public:
     // Writes out what is buffered, statements queued for a deferred unit first; throws RunError
     // when the file cannot take it.
     void Flush();
+    // A Replace unit: flushes, closes and renames the new file over the named one.
+    void PutInPlace();
     // The writer of a unit whose statements are written by a thread of their own; null for one
     // that writes its own.
     records_detail::DeferredWriter* deferred() const { return deferred_.get(); }
@@ -83,12 +89,15 @@ private:
     void StartWriting();
     void MakeRoom(std::size_t n);
     bool Fill();  // reads more input; false at the end of the file
-    void WriteOut(const char* data, std::size_t length);
+    // Writes length bytes from data; kept more bytes of records follow them in the buffer (for
+    // naming the record that failed).
+    void WriteOut(const char* data, std::size_t length, std::size_t kept);
     void Release() noexcept;
     void Defer();
 
     std::int32_t number_ = 0;
     std::string name_;
+    std::string temporary_;  // a Replace unit's new file, until put in place
     int fd_ = -1;
     bool writable_ = false;  // fd_ was opened for writing
     bool writing_ = false;   // the first write cut the file; the unit is now output only
@@ -111,8 +120,12 @@ public:
     UnitTable& operator=(const UnitTable&) = delete;
     // Binds unit to the file. Old: the file must exist (RunError otherwise). Unknown: created when
     // missing; an existing file keeps its contents until the first write on the unit cuts it.
-    // A unit already open is closed first.
+    // Replace: written as a new file, see OpenStatus. A unit already open is closed first.
     Unit& Open(std::int32_t unit, std::string_view name, OpenStatus status);
+    // Ends a Replace unit's binding by putting its new file in place of the named one; throws
+    // RunError when the file cannot take its last records or cannot be renamed (the new file is
+    // then removed). Nothing for a unit not open.
+    void PutInPlace(std::int32_t unit);
     // The open unit; throws RunError when nothing is bound to it.
     Unit& operator[](std::int32_t unit);
     bool IsOpen(std::int32_t unit) const;

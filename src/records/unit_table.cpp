@@ -43,6 +43,11 @@ void UnitTable::Close(std::int32_t unit) {
     units_[static_cast<std::size_t>(unit)].Close();
 }
 
+void UnitTable::PutInPlace(std::int32_t unit) {
+    CheckNumber(unit);
+    units_[static_cast<std::size_t>(unit)].PutInPlace();
+}
+
 void UnitTable::Defer(std::int32_t unit) { (*this)[unit].Defer(); }
 
 void UnitTable::FlushAll() noexcept {

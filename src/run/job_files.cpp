@@ -7,8 +7,10 @@
 #include <cctype>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "run/job_input.hpp"
+#include "run/run_outputs.hpp"
 
 namespace tc {
 
@@ -100,51 +102,61 @@ std::string HostFileName(std::string_view name) {
 namespace {
 
 // Opens the twelve job files; a name is the folder, the job name and the extension joined, turned
-// into a host name by HostFileName when mapNames is set.
-void OpenNamedJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view jobName, bool mapNames) {
+// into a host name by HostFileName when mapNames is set. The inputs come first, so that a missing
+// input stops the run before anything is created; the outputs then through outputs, which locks the
+// folder and checks their places first.
+void OpenNamedJobFiles(UnitTable& units, RunOutputs& outputs, std::string_view jobFolder, std::string_view jobName,
+                       bool mapNames) {
     while (!jobName.empty() && jobName.back() == ' ') jobName.remove_suffix(1);
     struct JobFile {
         std::int32_t unit;
         const char* extension;
-        OpenStatus status;
     };
-    // Inputs first: a missing input stops the run before any earlier output is touched.
-    static constexpr std::array<JobFile, 12> files = {{
-        {unit::Deck, ".inp", OpenStatus::Old},
-        {unit::Mesh, ".dat", OpenStatus::Old},
-        {unit::Temperature, ".tmp", OpenStatus::Old},
-        {unit::List, ".out", OpenStatus::Unknown},
-        {unit::BarStress, ".hss", OpenStatus::Unknown},
-        {unit::CrackIndex, ".hci", OpenStatus::Unknown},
-        {unit::CrackWidth, ".hwd", OpenStatus::Unknown},
-        {unit::CrackedList, ".hcr", OpenStatus::Unknown},
-        {unit::ZoneDepth, ".hdp", OpenStatus::Unknown},
-        {unit::ConcreteStress, ".hst", OpenStatus::Unknown},
-        {unit::Status, ".sta", OpenStatus::Unknown},
-        {unit::JudgementIndex, ".hcj", OpenStatus::Unknown},
+    static constexpr std::array<JobFile, 3> inputs = {{
+        {unit::Deck, ".inp"},
+        {unit::Mesh, ".dat"},
+        {unit::Temperature, ".tmp"},
     }};
-    for (const JobFile& file : files) {
+    static constexpr std::array<JobFile, 9> results = {{
+        {unit::List, ".out"},
+        {unit::BarStress, ".hss"},
+        {unit::CrackIndex, ".hci"},
+        {unit::CrackWidth, ".hwd"},
+        {unit::CrackedList, ".hcr"},
+        {unit::ZoneDepth, ".hdp"},
+        {unit::ConcreteStress, ".hst"},
+        {unit::Status, ".sta"},
+        {unit::JudgementIndex, ".hcj"},
+    }};
+    const auto nameOf = [&](const char* extension) {
         std::string name(jobFolder);
         name += jobName;
-        name += file.extension;
-        units.Open(file.unit, mapNames ? HostFileName(name) : name, file.status);
-    }
+        name += extension;
+        return mapNames ? HostFileName(name) : name;
+    };
+    for (const JobFile& file : inputs) units.Open(file.unit, nameOf(file.extension), OpenStatus::Old);
+    std::vector<OutputFile> files;
+    for (const JobFile& file : results) files.push_back({file.unit, nameOf(file.extension)});
+    outputs.Open(units, mapNames ? HostFileName(jobFolder) : std::string(jobFolder), files);
 }
 
-// The job name: the first free-form value of the title file, without trailing blanks.
+// The job name: the first free-form value of the title file, without trailing blanks; refused when
+// it would name files outside the job folder.
 std::string ReadJobName(Unit& title) {
     Text<80> JobName;
     ReadFree(title, JobName);
-    return std::string(JobName.Trimmed());
+    std::string name(JobName.Trimmed());
+    CheckJobName(title, name);
+    return name;
 }
 
 }  // namespace
 
-void OpenJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view jobName) {
-    OpenNamedJobFiles(units, jobFolder, jobName, true);
+void OpenJobFiles(UnitTable& units, RunOutputs& outputs, std::string_view jobFolder, std::string_view jobName) {
+    OpenNamedJobFiles(units, outputs, jobFolder, jobName, true);
 }
 
-void OpenJob(UnitTable& units, std::string& jobFolder, std::string& jobName) {
+void OpenJob(UnitTable& units, RunOutputs& outputs, std::string& jobFolder, std::string& jobName) {
     Unit& path = units.Open(unit::Path, HostFileName("c:\\path.dat"), OpenStatus::Old);
     if (path.AtEnd()) {
         throw RunError("unit " + std::to_string(unit::Path) + " (" + path.name() +
@@ -157,10 +169,10 @@ void OpenJob(UnitTable& units, std::string& jobFolder, std::string& jobName) {
     Unit& title = units.Open(unit::Title, HostFileName(jobFolder + "title.dat"), OpenStatus::Old);
     jobName = ReadJobName(title);
 
-    OpenJobFiles(units, jobFolder, jobName);
+    OpenJobFiles(units, outputs, jobFolder, jobName);
 }
 
-void OpenJobInFolder(UnitTable& units, std::string_view hostFolder, std::string& jobName) {
+void OpenJobInFolder(UnitTable& units, RunOutputs& outputs, std::string_view hostFolder, std::string& jobName) {
     std::string folder(hostFolder);
     bool separated = !folder.empty() && folder.back() == '/';
 #ifdef _WIN32
@@ -169,7 +181,7 @@ void OpenJobInFolder(UnitTable& units, std::string_view hostFolder, std::string&
     if (!folder.empty() && !separated) folder += '/';
     Unit& title = units.Open(unit::Title, folder + "title.dat", OpenStatus::Old);
     jobName = ReadJobName(title);
-    OpenNamedJobFiles(units, folder, jobName, false);
+    OpenNamedJobFiles(units, outputs, folder, jobName, false);
 }
 
 }  // namespace tc

@@ -7,6 +7,7 @@
 
 #include "core/table.hpp"
 #include "records/records.hpp"
+#include "run/run_outputs.hpp"
 
 namespace tc {
 
@@ -22,16 +23,18 @@ std::string DeriveJobFolder(const PathLine& line, std::string_view pathFileName)
 // THERMOCRACK_DRIVE_<LETTER> or the current folder, and every backslash becomes '/'.
 std::string HostFileName(std::string_view name);
 
-// Reads the job folder from the path file ("c:\path.dat", unit 30) and the job name from the title
-// file (unit 31), and opens the twelve job files in order: inputs "OLD", outputs "UNKNOWN".
-// jobFolder is the folder text as derived (backslash form); jobName the name without trailing blanks.
-void OpenJobFiles(UnitTable& units, std::string_view jobFolder, std::string_view jobName);
+// Opens the twelve job files of the job in jobFolder (the folder text as derived, in backslash form):
+// the three inputs, then the nine outputs through outputs (RunOutputs::Open: the folder's lock,
+// the checks, every output as a new file). jobName is the name without trailing blanks.
+void OpenJobFiles(UnitTable& units, RunOutputs& outputs, std::string_view jobFolder, std::string_view jobName);
 
-// The whole start: path file, job folder, title file, job files. Gives the folder and name.
-void OpenJob(UnitTable& units, std::string& jobFolder, std::string& jobName);
+// The whole start: the job folder from the path file ("c:\path.dat", unit 30), the job name from
+// the title file (unit 31; a name leading out of the folder is refused), the job files. Gives the
+// folder and name.
+void OpenJob(UnitTable& units, RunOutputs& outputs, std::string& jobFolder, std::string& jobName);
 
 // The start for a job folder named on the command line: no path file; the title file and the twelve
 // job files are opened in hostFolder, a host folder name used as it stands (no drive mapping).
-void OpenJobInFolder(UnitTable& units, std::string_view hostFolder, std::string& jobName);
+void OpenJobInFolder(UnitTable& units, RunOutputs& outputs, std::string_view hostFolder, std::string& jobName);
 
 }  // namespace tc

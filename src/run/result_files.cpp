@@ -1,6 +1,7 @@
 #include "run/result_files.hpp"
 
 #include <cmath>
+#include <limits>
 
 namespace tc {
 
@@ -38,7 +39,13 @@ void WriteStepTables(Unit& list, const JobInput& job, const StepTables& t) {
 }
 
 void WriteResultRecords(UnitTable& units, const JobInput& job, StepTables& t) {
-    for (std::int32_t e = 1; e <= job.NELX; ++e) t.crackIndex(e) = t.ft / t.sigmaC(e);
+    // An element without stress is as far from cracking as can be, whatever ft: its index is
+    // Infinity (ft / 0 would give -Infinity for a negative ft, NaN for a zero one, and -Infinity
+    // for a stress of -0).
+    constexpr float Unbounded = std::numeric_limits<float>::infinity();
+    for (std::int32_t e = 1; e <= job.NELX; ++e) {
+        t.crackIndex(e) = t.sigmaC(e) == 0.0f ? Unbounded : t.ft / t.sigmaC(e);
+    }
     WriteFree(units[unit::BarStress], t.Age, Entries(t.sigmaS, 1, job.NSTEEL));
     WriteFree(units[unit::CrackIndex], t.Age, Entries(t.crackIndex, 1, job.NELX));
     WriteFree(units[unit::CrackWidth], t.Age, t.state.u1, Entries(t.width, 1, job.NSTEEL));

@@ -1,6 +1,8 @@
 #include "run/run_driver.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -17,7 +19,9 @@
 #include "run/job_files.hpp"
 #include "run/job_input.hpp"
 #include "run/result_files.hpp"
+#include "run/run_outputs.hpp"
 #include "run/step_loop.hpp"
+#include "run/stop_signals.hpp"
 
 namespace tc {
 
@@ -113,7 +117,9 @@ Options
 Exit status
   0  normal end; the console shows "Stop - Program terminated."
   2  an error: a message on the console names the file, the record and the columns at fault;
-     also for a wrong argument or a job folder that does not exist
+     also for a wrong argument, a job folder that does not exist, or another run of the job
+  128 + signal  stopped by SIGINT, SIGTERM or SIGHUP: the job's earlier results are kept
+  Outputs are written as new files and replace the earlier ones, all together, when the run ends.
 )";
 
 // What the command line asks for.
@@ -185,13 +191,13 @@ bool CheckJobFolder(const std::string& folder) {
     return true;
 }
 
-void Run(UnitTable& units, RunTables& r, const CommandLine& line) {
+void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine& line) {
     std::string jobFolder;
     std::string jobName;
     if (line.hasFolder) {
-        OpenJobInFolder(units, line.folder, jobName);
+        OpenJobInFolder(units, outputs, line.folder, jobName);
     } else {
-        OpenJob(units, jobFolder, jobName);
+        OpenJob(units, outputs, jobFolder, jobName);
     }
     if (!line.quiet) WarnAboutJob(units);
     // The list file takes most of a run's bytes: its records are built on another processor
@@ -206,10 +212,12 @@ void Run(UnitTable& units, RunTables& r, const CommandLine& line) {
     for (std::int32_t n = 0; n <= MaxUnit; ++n) {
         if (units.IsOpen(n)) units[n].Flush();
     }
+    outputs.PutInPlace(units);
 }
 
-// The refusal also goes to the list file when it is open, so the listing says why it stops.
-void ReportError(UnitTable& units, const std::string& message) {
+// The refusal also goes to the list file when it is open, so the listing says why it stops; then
+// the outputs, as far as they were written, take the place of the earlier ones.
+void ReportError(UnitTable& units, RunOutputs& outputs, const std::string& message) {
     std::fprintf(stderr, "error: %s\n", message.c_str());
     if (units.IsOpen(unit::List)) {
         try {
@@ -218,6 +226,11 @@ void ReportError(UnitTable& units, const std::string& message) {
         }
     }
     units.FlushAll();
+    try {
+        outputs.PutInPlace(units);
+    } catch (const RunError& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+    }
 }
 
 }  // namespace
@@ -248,19 +261,30 @@ int RunMain(int argc, char** argv) {
     }
     if (line.hasFolder && !CheckJobFolder(line.folder)) return 2;
 
-    UnitTable units;
-    try {
-        auto tables = std::make_unique<RunTables>();
-        Run(units, *tables, line);
-    } catch (const RunError& e) {
-        ReportError(units, e.what());
-        return 2;
-    } catch (const std::exception& e) {
-        ReportError(units, std::string("unexpected failure: ") + e.what());
+    {
+        // Declared in this order, the units go (removing new files not put in place) before the
+        // lock, and both before the stop signals are let through again.
+        StopSignals stopSignals;
+        RunOutputs outputs(&stopSignals);
+        UnitTable units;
+        try {
+            auto tables = std::make_unique<RunTables>();
+            Run(units, outputs, *tables, line);
+        } catch (const RunError& e) {
+            ReportError(units, outputs, e.what());
+            return 2;
+        } catch (const std::exception& e) {
+            NoteUnexpectedFailure();
+            ReportError(units, outputs, std::string("unexpected failure: ") + e.what());
+            return 2;
+        }
+    }
+    // The results are in place; a stop line that cannot be written is still an error.
+    if (std::fputs(StopLine, stdout) < 0 || std::fflush(stdout) != 0) {
+        const int error = errno;
+        std::fprintf(stderr, "error: standard output, write of the stop line: %s\n", std::strerror(error));
         return 2;
     }
-    std::fputs(StopLine, stdout);
-    std::fflush(stdout);
     return 0;
 }
 

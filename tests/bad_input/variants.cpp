@@ -145,9 +145,9 @@ void AddMissingFiles(std::vector<Variant>& all) {
     all.push_back({"Path_no_such_folder", [](FileSet& f) { f[PathFile] = "c:\\nowhere\n"; },
                    {Ending::BeforeOutputs, "nowhere/title.dat", 0, 0, 0, 0, true}});
     // A NUL byte would end the host's file name early: "small.inp" NUL names the deck for every job file,
-    // and the outputs would overwrite it. Refused when the first job file is opened.
+    // and the outputs would overwrite it. Refused as a job name holding a control character.
     all.push_back({"Title_with_NUL_naming_the_deck", [](FileSet& f) { f[TitleFile] = std::string("small.inp\0\n", 11); },
-                   {Ending::BeforeOutputs, "small.inp\\x00.inp", 0, 0, 0, 0, true}});
+                   RefusedBeforeOutputs(TitleFile)});
     all.push_back({"Path_with_NUL_in_the_folder", [](FileSet& f) { f[PathFile] = std::string("c:\\job\0x\n", 9); },
                    {Ending::BeforeOutputs, "job\\x00x/title.dat", 0, 0, 0, 0, true}});
     all.push_back({"Title_empty", [](FileSet& f) { f[TitleFile] = ""; }, RefusedBeforeOutputs(TitleFile)});

@@ -77,11 +77,11 @@ TEST(Jobs, SingleTemperatureBlockRunsNoStep) {
     EXPECT_EQ(run.exitCode, 0);
     const fs::path job = run.work / "job";
     EXPECT_EQ(Values(ReadFile(job / "one.sta")), std::vector<std::string>{"1"}) << "no cracked element";
-    for (const char* ext : {".hss", ".hci", ".hwd", ".hcr", ".hdp"}) {
+    // The job folder holds an earlier run's .hst: replaced like every output, so that no file of
+    // the earlier run stays beside this one's.
+    for (const char* ext : {".hss", ".hci", ".hwd", ".hcr", ".hdp", ".hst"}) {
         EXPECT_EQ(ReadFile(job / (std::string("one") + ext)), "") << ext << " gets no record";
     }
-    EXPECT_EQ(ReadFile(job / "one.hst"), ReadFile(JobsDir() / "single_block" / "input" / "job" / "one.hst"))
-        << "a result file of an earlier run that this run writes nothing to keeps its records";
 }
 
 TEST(Jobs, MissingTemperatureFileLeavesEarlierOutputsAlone) {

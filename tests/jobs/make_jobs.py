@@ -101,7 +101,7 @@ def no_bars():
 
 def single_block():
     """A temperature file of one block: no step, no result record; status 1. An .hst left by an
-    earlier run keeps its records, the other result files are created empty."""
+    earlier run is replaced like the other result files: all are empty."""
     nodes, elements = jobfiles.grid([100.0] * 2, [200.0] * 3)
     bars = [(50.0, 100.0, D16), (150.0, 500.0, D16)]
     blocks = history(nodes, (1.0,), 200.0, 600.0, 30.0)

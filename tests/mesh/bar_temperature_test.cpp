@@ -90,6 +90,24 @@ TEST_F(BarTemperatureTest, AxisParallelRectangleFromLowerLeft) {
     EXPECT_EQ(Listing(), "");
 }
 
+TEST_F(BarTemperatureTest, BarsOnTheCornersOfAnElementSolvedByIterationAreNotWarnedOf) {
+    // The closed form gives this trapezoid (sides at x = 40 and x = 2) no usable root; the iteration
+    // used instead stopped a hair outside [-1, 1] at the corners.
+    const std::int32_t e = AddElement({{{40, 9}, {40, 18}, {2, 37}, {2, 18}}}, {10, 20, 30, 40});
+    for (const auto& [x, y] : Corners{{{40, 9}, {40, 18}, {2, 37}, {2, 18}}}) AddBar(e, x, y);
+    BarLocalCoordinates local;
+    ComputeBarLocalCoordinates(mesh.X, mesh.Y, mesh.elements, nsteel, SX, SY, ELEM, local);
+    const std::array<std::pair<float, float>, 4> corners = {{{-1, -1}, {-1, 1}, {1, 1}, {1, -1}}};
+    for (std::int32_t i = 1; i <= 4; ++i) {
+        EXPECT_EQ(local.xi(i), corners[static_cast<std::size_t>(i - 1)].first) << "bar " << i;
+        EXPECT_EQ(local.eta(i), corners[static_cast<std::size_t>(i - 1)].second) << "bar " << i;
+    }
+    Interpolate(0);
+    EXPECT_EQ(Listing(), "");
+    EXPECT_EQ(TS(1), 10.0f);
+    EXPECT_EQ(TS(3), 30.0f);
+}
+
 TEST_F(BarTemperatureTest, WarnsOncePerCoordinateOutsideAndExtrapolates) {
     const std::int32_t e = AddElement({{{0, 0}, {100, 0}, {100, 50}, {0, 50}}}, {0, 10, 60, 50});
     AddBar(e, 120.0f, 25.0f);  // beyond the right side

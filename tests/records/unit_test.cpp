@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "records/records.hpp"
 #include "records_test_support.hpp"
@@ -179,13 +180,39 @@ TEST(Units, FlushAllKeepsWhatWasWrittenBeforeAnError) {
     EXPECT_EQ(ReadFile(name), "before the error\r\n");
 }
 
+TEST(Units, AReplacingUnitTakesTheNameOnlyWhenPutInPlace) {
+    TempFolder folder;
+    const std::string name = folder.File("r.out");
+    const std::string fresh = folder.File("fresh.out");
+    { std::ofstream(name, std::ios::binary) << "earlier\r\n"; }
+    {
+        UnitTable units;
+        Write(units.Open(60, name, OpenStatus::Replace), "('new')");
+        units.Open(61, fresh, OpenStatus::Replace);
+        units.FlushAll();
+        EXPECT_EQ(ReadFile(name), "earlier\r\n");
+        EXPECT_EQ(ReadFile(name + ".partial-run"), "new\r\n");
+        // A second replacing unit on the same name is refused while the first holds its new file.
+        EXPECT_NE(ErrorOf([&] { units.Open(62, name, OpenStatus::Replace); }).find("cannot create its new file"),
+                  std::string::npos);
+        units.PutInPlace(60);
+        EXPECT_FALSE(units.IsOpen(60));
+    }
+    EXPECT_EQ(ReadFile(name), "new\r\n");
+    // Never put in place: its new file went with the table, and no file took the name.
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_FALSE(std::filesystem::exists(fresh + ".partial-run"));
+    EXPECT_FALSE(std::filesystem::exists(name + ".partial-run"));
+}
+
 TEST(Units, WriteFailureNamesUnitAndFile) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
     UnitTable units;
     Unit& u = units.Open(85, "/dev/full", OpenStatus::Unknown);
     WriteFree(u, 1.0f);
     const std::string error = ErrorOf([&] { u.Flush(); });
-    EXPECT_EQ(error.rfind("unit 85 (/dev/full), write of record 2: ", 0), 0u) << error;
+    // The record that did not reach the file, not the next one.
+    EXPECT_EQ(error.rfind("unit 85 (/dev/full), write of record 1: ", 0), 0u) << error;
     WriteFree(u, 2.0f);
     units.FlushAll();  // never throws
 }

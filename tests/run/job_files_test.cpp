@@ -175,8 +175,9 @@ TEST_F(JobFolderTest, OpensTheElevenFilesOnTheirUnits) {
     MakeJob("wall1   further words\n", "wall1");
     std::string folder, name;
     {
+        RunOutputs outputs;
         UnitTable units;
-        OpenJob(units, folder, name);
+        OpenJob(units, outputs, folder, name);
         EXPECT_EQ(units[unit::Path].name(), "./path.dat");
         EXPECT_EQ(units[unit::Title].name(), "./job/title.dat");
         EXPECT_EQ(units[unit::Deck].name(), "./job/wall1.inp");
@@ -190,18 +191,24 @@ TEST_F(JobFolderTest, OpensTheElevenFilesOnTheirUnits) {
         EXPECT_EQ(units[unit::ZoneDepth].name(), "./job/wall1.hdp");
         EXPECT_EQ(units[unit::ConcreteStress].name(), "./job/wall1.hst");
         EXPECT_EQ(units[unit::Status].name(), "./job/wall1.sta");
+        // An output is written as a new file beside its name until the run's end puts it in place.
+        EXPECT_TRUE(fs::exists("job/wall1.sta.partial-run"));
+        EXPECT_FALSE(fs::exists("job/wall1.sta"));
     }
     EXPECT_EQ(folder, "c:\\job\\");
     EXPECT_EQ(name, "wall1");
-    EXPECT_TRUE(fs::exists("job/wall1.sta"));
+    // Never put in place, the new files went with their units.
+    EXPECT_FALSE(fs::exists("job/wall1.sta.partial-run"));
+    EXPECT_FALSE(fs::exists("job/wall1.sta"));
 }
 
 TEST_F(JobFolderTest, TakesAQuotedJobNameWithItsBlank) {
     WriteFile("path.dat", "c:\\job\n");
     MakeJob("'my beam' 2\n", "my beam");
     std::string folder, name;
+    RunOutputs outputs;
     UnitTable units;
-    OpenJob(units, folder, name);
+    OpenJob(units, outputs, folder, name);
     EXPECT_EQ(name, "my beam");
     EXPECT_EQ(units[unit::Deck].name(), "./job/my beam.inp");
 }
@@ -210,8 +217,9 @@ TEST_F(JobFolderTest, KeepsBothBackslashesOfALineEndingInOne) {
     WriteFile("path.dat", "c:\\job\\\n");
     MakeJob("x\n", "x");
     std::string folder, name;
+    RunOutputs outputs;
     UnitTable units;
-    OpenJob(units, folder, name);
+    OpenJob(units, outputs, folder, name);
     EXPECT_EQ(folder, "c:\\job\\\\");
     EXPECT_EQ(units[unit::Title].name(), "./job//title.dat");
     EXPECT_EQ(units[unit::Deck].name(), "./job//x.inp");
@@ -224,8 +232,9 @@ TEST_F(JobFolderTest, FindsTheDriveThroughItsVariable) {
     EnvGuard c("THERMOCRACK_DRIVE_C", rootText.c_str());
     fs::current_path(saved_);
     std::string folder, name;
+    RunOutputs outputs;
     UnitTable units;
-    OpenJob(units, folder, name);
+    OpenJob(units, outputs, folder, name);
     EXPECT_EQ(units[unit::Path].name(), rootText + "/path.dat");
     EXPECT_EQ(units[unit::Deck].name(), rootText + "/job/x.inp");
 }
@@ -234,8 +243,9 @@ TEST_F(JobFolderTest, TakesAHostPathFromThePathFile) {
     WriteFile("path.dat", (root_ / "job").string() + "\n");
     MakeJob("x\n", "x");
     std::string folder, name;
+    RunOutputs outputs;
     UnitTable units;
-    OpenJob(units, folder, name);
+    OpenJob(units, outputs, folder, name);
     EXPECT_EQ(folder, (root_ / "job").string() + "/");
     EXPECT_EQ(units[unit::Mesh].name(), (root_ / "job" / "x.dat").string());
 }
@@ -247,8 +257,9 @@ TEST_F(JobFolderTest, AMissingTemperatureFileLeavesEarlierOutputsAlone) {
     WriteFile("job/x.out", "earlier run\r\n");
     std::string folder, name;
     {
+        RunOutputs outputs;
         UnitTable units;
-        EXPECT_THROW(OpenJob(units, folder, name), RunError);
+        EXPECT_THROW(OpenJob(units, outputs, folder, name), RunError);
         EXPECT_FALSE(units.IsOpen(unit::List));
     }
     EXPECT_EQ(ReadFile("job/x.out"), "earlier run\r\n");
@@ -260,9 +271,10 @@ TEST_F(JobFolderTest, RefusesAnEmptyPathFileOrOneWithoutAFolder) {
     for (const char* content : {"", "job\n"}) {
         WriteFile("path.dat", content);
         std::string folder, name;
+        RunOutputs outputs;
         UnitTable units;
         try {
-            OpenJob(units, folder, name);
+            OpenJob(units, outputs, folder, name);
             ADD_FAILURE() << "accepted a path file holding \"" << content << '"';
         } catch (const RunError& error) {
             EXPECT_NE(std::string(error.what()).find("./path.dat"), std::string::npos) << error.what();

@@ -170,8 +170,9 @@ struct LoopRun {
 
 // Reads the job as the run driver does and counts the allocations of its step loop alone.
 LoopRun RunLoop(const fs::path& folder) {
+    RunOutputs outputs;
     UnitTable units;
-    OpenJobFiles(units, folder.string() + "/", "small");
+    OpenJobFiles(units, outputs, folder.string() + "/", "small");
     units.Defer(unit::List);  // as the run driver does: the list file's records built by another thread
     auto job = std::make_unique<JobInput>();
     auto geometry = std::make_unique<ElementGeometry>();
