@@ -185,7 +185,7 @@ bool CheckJobFolder(const std::string& folder) {
     return true;
 }
 
-void Run(UnitTable& units, RunTables& r, const CommandLine& line) {
+void Run(UnitTable& units, RunTables& r, const CommandLine& line, std::unique_ptr<check::TemperatureWatch>& watch) {
     std::string jobFolder;
     std::string jobName;
     if (line.hasFolder) {
@@ -193,14 +193,17 @@ void Run(UnitTable& units, RunTables& r, const CommandLine& line) {
     } else {
         OpenJob(units, jobFolder, jobName);
     }
-    if (!line.quiet) WarnAboutJob(units);
+    if (!line.quiet) {
+        WarnAboutJob(units);
+        watch = std::make_unique<check::TemperatureWatch>(units[unit::Temperature].name());
+    }
     // The list file takes most of a run's bytes: its records are built on another processor
     // while the steps go on.
     units.Defer(unit::List);
     ReadInputDeck(units[unit::Deck], units[unit::Mesh], units[unit::List], r.job);
     ComputeElementGeometry(r.job.nodes.X, r.job.nodes.Y, r.job.elements, r.job.NX, r.job.NELX, r.geometry.CX,
                            r.geometry.CY, r.geometry.AREA, r.YTOP, r.YBOT, r.job.IECHO, units[unit::List]);
-    RunStepLoop(units, r.job, r.geometry, r.YTOP, r.YBOT, r.steps);
+    RunStepLoop(units, r.job, r.geometry, r.YTOP, r.YBOT, r.steps, watch.get());
     WriteRunStatus(units[unit::Status],
                    RunStatus(r.YTOP, r.YBOT, r.steps.hmax, r.steps.hmin, r.steps.CrackedCount));
     for (std::int32_t n = 0; n <= MaxUnit; ++n) {
@@ -249,13 +252,17 @@ int RunMain(int argc, char** argv) {
     if (line.hasFolder && !CheckJobFolder(line.folder)) return 2;
 
     UnitTable units;
+    std::unique_ptr<check::TemperatureWatch> watch;
     try {
         auto tables = std::make_unique<RunTables>();
-        Run(units, *tables, line);
+        Run(units, *tables, line, watch);
+        WarnAboutTemperatures(watch.get());
     } catch (const RunError& e) {
+        WarnAboutTemperatures(watch.get());
         ReportError(units, e.what());
         return 2;
     } catch (const std::exception& e) {
+        WarnAboutTemperatures(watch.get());
         ReportError(units, std::string("unexpected failure: ") + e.what());
         return 2;
     }
