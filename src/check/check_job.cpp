@@ -4,14 +4,14 @@
 
 namespace tc::check {
 
-std::vector<Warning> CheckJob(const JobFileNames& files) {
+std::vector<Warning> CheckJob(const JobFileNames& files, bool withTemperatures) {
     std::vector<Warning> warnings;
     const JobText deck(files.deck);
     const std::vector<Bar> bars = CheckInputDeck(deck, warnings);
     const JobText meshText(files.mesh);
     const MeshFacts mesh = CheckMesh(meshText, warnings);
     CheckBars(deck, bars, mesh, warnings);
-    if (mesh.complete) {
+    if (mesh.complete && withTemperatures) {
         CheckTemperatures(JobText(files.temperatures), static_cast<std::int32_t>(mesh.nodes.size()), warnings);
     }
     return warnings;

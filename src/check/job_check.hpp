@@ -30,8 +30,10 @@ struct JobFileNames {
 };
 
 // Every warning for the job, in file order. A file that cannot be read, or a record that does not
-// read as the run reads it, ends the checks of that file quietly: the run itself reports it.
-std::vector<Warning> CheckJob(const JobFileNames& files);
+// read as the run reads it, ends the checks of that file quietly: the run itself reports it. A run
+// leaves out the temperature file (withTemperatures false): it keeps a TemperatureWatch on the
+// blocks as it reads them, rather than reading the file twice.
+std::vector<Warning> CheckJob(const JobFileNames& files, bool withTemperatures = true);
 
 // "warning: FILE, record R, columns A-B: WHAT", one line each.
 std::string FormatWarning(const Warning& warning);

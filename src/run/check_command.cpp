@@ -12,9 +12,9 @@ namespace tc {
 
 namespace {
 
-std::vector<check::Warning> CheckSafely(const check::JobFileNames& files) {
+std::vector<check::Warning> CheckSafely(const check::JobFileNames& files, bool withTemperatures) {
     try {
-        return check::CheckJob(files);
+        return check::CheckJob(files, withTemperatures);
     } catch (const std::exception&) {
         return {};  // a check that fails says nothing: the run reports what is wrong with the files
     }
@@ -25,7 +25,16 @@ std::vector<check::Warning> CheckSafely(const check::JobFileNames& files) {
 void WarnAboutJob(UnitTable& units) {
     if (!units.IsOpen(unit::Deck) || !units.IsOpen(unit::Mesh) || !units.IsOpen(unit::Temperature)) return;
     check::PrintWarnings(stderr, CheckSafely({units[unit::Deck].name(), units[unit::Mesh].name(),
-                                              units[unit::Temperature].name()}));
+                                              units[unit::Temperature].name()},
+                                             false));
+}
+
+void WarnAboutTemperatures(check::TemperatureWatch* watch) {
+    if (watch == nullptr) return;
+    try {
+        check::PrintWarnings(stderr, watch->Take());
+    } catch (const std::exception&) {
+    }
 }
 
 int RunCheckCommand(const std::string& hostFolder) {
@@ -43,7 +52,7 @@ int RunCheckCommand(const std::string& hostFolder) {
         return 2;
     }
     const std::string stem = folder + jobName;
-    const std::vector<check::Warning> warnings = CheckSafely({stem + ".inp", stem + ".dat", stem + ".tmp"});
+    const std::vector<check::Warning> warnings = CheckSafely({stem + ".inp", stem + ".dat", stem + ".tmp"}, true);
     check::PrintWarnings(stderr, warnings);
     std::fprintf(stderr, "%zu warning%s\n", warnings.size(), warnings.size() == 1 ? "" : "s");
     return warnings.empty() ? 0 : 1;

@@ -191,7 +191,8 @@ bool CheckJobFolder(const std::string& folder) {
     return true;
 }
 
-void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine& line) {
+void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine& line,
+         std::unique_ptr<check::TemperatureWatch>& watch) {
     std::string jobFolder;
     std::string jobName;
     if (line.hasFolder) {
@@ -199,14 +200,17 @@ void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine&
     } else {
         OpenJob(units, outputs, jobFolder, jobName);
     }
-    if (!line.quiet) WarnAboutJob(units);
+    if (!line.quiet) {
+        WarnAboutJob(units);
+        watch = std::make_unique<check::TemperatureWatch>(units[unit::Temperature].name());
+    }
     // The list file takes most of a run's bytes: its records are built on another processor
     // while the steps go on.
     units.Defer(unit::List);
     ReadInputDeck(units[unit::Deck], units[unit::Mesh], units[unit::List], r.job);
     ComputeElementGeometry(r.job.nodes.X, r.job.nodes.Y, r.job.elements, r.job.NX, r.job.NELX, r.geometry.CX,
                            r.geometry.CY, r.geometry.AREA, r.YTOP, r.YBOT, r.job.IECHO, units[unit::List]);
-    RunStepLoop(units, r.job, r.geometry, r.YTOP, r.YBOT, r.steps);
+    RunStepLoop(units, r.job, r.geometry, r.YTOP, r.YBOT, r.steps, watch.get());
     WriteRunStatus(units[unit::Status],
                    RunStatus(r.YTOP, r.YBOT, r.steps.hmax, r.steps.hmin, r.steps.CrackedCount));
     for (std::int32_t n = 0; n <= MaxUnit; ++n) {
@@ -267,14 +271,18 @@ int RunMain(int argc, char** argv) {
         StopSignals stopSignals;
         RunOutputs outputs(&stopSignals);
         UnitTable units;
+        std::unique_ptr<check::TemperatureWatch> watch;
         try {
             auto tables = std::make_unique<RunTables>();
-            Run(units, outputs, *tables, line);
+            Run(units, outputs, *tables, line, watch);
+            WarnAboutTemperatures(watch.get());
         } catch (const RunError& e) {
+            WarnAboutTemperatures(watch.get());
             ReportError(units, outputs, e.what());
             return 2;
         } catch (const std::exception& e) {
             NoteUnexpectedFailure();
+            WarnAboutTemperatures(watch.get());
             ReportError(units, outputs, std::string("unexpected failure: ") + e.what());
             return 2;
         }

@@ -204,13 +204,14 @@ void CloseStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, 
 }
 
 void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, float YTOP, float YBOT,
-             StepTables& t) {
+             StepTables& t, std::int32_t block, check::TemperatureWatch* watch) {
     Unit& list = units[unit::List];
     Unit& temperatures = units[unit::Temperature];
     SectionState& s = t.state;
 
     const std::int64_t stepRecord = temperatures.records() + 1;
     ReadTemperatureBlock(temperatures, job.NX, job.NELX, job.elements, t.Age, t.NodeTemp, t.TempElm, t.Nstep);
+    if (watch != nullptr) watch->Block(stepRecord, block, t.Age, t.NodeTemp.data(), job.NX);
     WriteStepHeading(list, t.Nstep, t.Age);
     t.Age = t.Age + s.AgeOffset;
     try {
@@ -258,18 +259,20 @@ void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, fl
 }  // namespace
 
 void RunStepLoop(UnitTable& units, const JobInput& job, const ElementGeometry& geometry, float YTOP, float YBOT,
-                 StepTables& t) {
+                 StepTables& t, check::TemperatureWatch* watch) {
     Unit& temperatures = units[unit::Temperature];
     ReadTemperatureHeader(temperatures, t.StepCount);
     float firstAge = 0.0f;
     std::int32_t firstStep = 0;
+    const std::int64_t firstRecord = temperatures.records() + 1;
     ReadTemperatureBlock(temperatures, job.NX, job.NELX, job.elements, firstAge, t.NodeTemp, t.TempElm0, firstStep);
+    if (watch != nullptr) watch->Block(firstRecord, 1, firstAge, t.NodeTemp.data(), job.NX);
     ComputeBarLocalCoordinates(job.nodes.X, job.nodes.Y, job.elements, job.NSTEEL, job.bars.SX, job.bars.SY,
                                job.bars.ELEM, t.barLocal);
     InterpolateBarTemperatures(t.barLocal, job.NSTEEL, t.NodeTemp, t.TS0, job.IECHO, units[unit::List]);
     ReadInitialState(units, job.Iinit, job.NELX, job.NSTEEL, t.state);
 
-    for (std::int32_t k = 1; k <= t.StepCount - 1; ++k) RunStep(units, job, geometry, YTOP, YBOT, t);
+    for (std::int32_t k = 1; k <= t.StepCount - 1; ++k) RunStep(units, job, geometry, YTOP, YBOT, t, k + 1, watch);
 }
 
 }  // namespace tc

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "check/temperature_watch.hpp"
 #include "core/table.hpp"
 #include "cracking/section_state.hpp"
 #include "mesh/mesh.hpp"
@@ -69,8 +70,8 @@ void ComputeConcreteProperties(const MaterialParameters& P, float age, std::int3
                                float& fc, float& ft, float& Ec);
 
 // Reads the temperature header and first block, the starting state, then runs every step with its
-// prints and result records.
+// prints and result records; every block read goes past the watch, when there is one.
 void RunStepLoop(UnitTable& units, const JobInput& job, const ElementGeometry& geometry, float YTOP, float YBOT,
-                 StepTables& t);
+                 StepTables& t, check::TemperatureWatch* watch = nullptr);
 
 }  // namespace tc
