@@ -177,4 +177,11 @@ void WriteTemperatureFile(const std::string& path, std::int32_t nx, std::int32_t
 // thermocrack heat JOB_FOLDER [--force]: argv[0] is "heat". Returns the exit status.
 int HeatMain(int argc, char** argv);
 
+// A subcommand's frame, shared by heat and prepare: --help (askedHelp) prints usage and help; a
+// non-empty problem with the arguments is printed as "thermocrack NAME: problem", the usage and a
+// pointer to --help; then work runs, a RunError or other failure printed as "error: ...". Returns the
+// exit status (0, or 2 after a problem or failure).
+int RunCommand(const char* name, const char* usage, const char* help, bool askedHelp, const std::string& problem,
+               const std::function<void()>& work);
+
 }  // namespace tc::heat

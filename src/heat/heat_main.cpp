@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -139,32 +138,13 @@ void Run(const Arguments& a) {
 
 int HeatMain(int argc, char** argv) {
     const Arguments a = ParseArguments(argc, argv);
-    if (a.help) {
-        std::fputs(UsageText, stdout);
-        std::fputs(HelpText, stdout);
-        return 0;
-    }
-    if (!a.problem.empty()) {
-        std::fprintf(stderr, "thermocrack heat: %s\n%sTry 'thermocrack heat --help' for more.\n", a.problem.c_str(),
-                     UsageText);
-        return 2;
-    }
-    std::error_code error;
-    if (!std::filesystem::is_directory(a.folder, error)) {
-        std::fprintf(stderr, "error: job folder \"%s\" does not exist or is not a folder\n", a.folder.c_str());
-        return 2;
-    }
-    try {
+    return RunCommand("heat", UsageText, HelpText, a.help, a.problem, [&a] {
+        std::error_code error;
+        if (!std::filesystem::is_directory(a.folder, error)) {
+            throw RunError("job folder \"" + a.folder + "\" does not exist or is not a folder");
+        }
         Run(a);
-    } catch (const RunError& e) {
-        std::fprintf(stderr, "error: %s\n", e.what());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "error: unexpected failure: %s\n", e.what());
-        return 2;
-    }
-    std::fflush(stdout);
-    return 0;
+    });
 }
 
 }  // namespace tc::heat

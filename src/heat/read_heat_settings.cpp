@@ -8,93 +8,18 @@
 #include <string>
 #include <string_view>
 
-#define TOML_HEADER_ONLY 1
-#define TOML_ENABLE_FORMATTERS 0
-#include <toml++/toml.h>
-
 #include "heat/heat.hpp"
+#include "heat/toml_reader.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::heat {
 
 namespace {
 
-std::string TypeName(const toml::node& node) {
-    switch (node.type()) {
-        case toml::node_type::string: return "a string";
-        case toml::node_type::integer: return "an integer";
-        case toml::node_type::floating_point: return "a number";
-        case toml::node_type::boolean: return "true or false";
-        case toml::node_type::array: return "a list";
-        case toml::node_type::table: return "a table";
-        default: return "a date or time";
-    }
-}
-
-// Reading with the file's name at hand for messages.
-class Reader {
+// The typed reads of heat.toml's own values (curves by age, the adiabatic rise) beside the common ones.
+class Reader : public TomlReader {
 public:
-    explicit Reader(std::string file) : file_(std::move(file)) {}
-
-    [[noreturn]] void Fail(const toml::node* at, const std::string& key, const std::string& problem) const {
-        std::string message = file_;
-        if (at != nullptr && at->source().begin.line > 0) {
-            message += ", line " + std::to_string(at->source().begin.line);
-        }
-        message += ": key \"" + key + "\": " + problem;
-        throw RunError(message);
-    }
-
-    // Every key of the table must be one of the known ones.
-    void CheckKeys(const toml::table& table, const std::string& prefix, std::initializer_list<std::string_view> known) const {
-        for (auto&& [key, node] : table) {
-            bool found = false;
-            for (std::string_view k : known) found = found || k == key.str();
-            if (!found) {
-                std::string list;
-                for (std::string_view k : known) list += (list.empty() ? "" : ", ") + std::string(k);
-                Fail(&node, prefix + std::string(key.str()), "is not a known key (known here: " + list + ")");
-            }
-        }
-    }
-
-    double Number(const toml::node& node, const std::string& key) const {
-        if (!node.is_number()) Fail(&node, key, "must be a number, not " + TypeName(node));
-        const double v = node.is_integer() ? static_cast<double>(*node.value_exact<std::int64_t>())
-                                           : *node.value_exact<double>();
-        if (!std::isfinite(v)) Fail(&node, key, "must be a finite number");
-        return v;
-    }
-
-    const toml::node& Required(const toml::table& table, std::string_view name, const std::string& prefix) const {
-        const toml::node* node = table.get(name);
-        if (node == nullptr) Fail(&table, prefix + std::string(name), "is missing");
-        return *node;
-    }
-
-    double RequiredNumber(const toml::table& table, std::string_view name, const std::string& prefix) const {
-        return Number(Required(table, name, prefix), prefix + std::string(name));
-    }
-
-    std::optional<double> OptionalNumber(const toml::table& table, std::string_view name, const std::string& prefix) const {
-        const toml::node* node = table.get(name);
-        if (node == nullptr) return std::nullopt;
-        return Number(*node, prefix + std::string(name));
-    }
-
-    void Positive(const toml::table& table, std::string_view name, const std::string& prefix, double v) const {
-        if (!(v > 0.0)) Fail(table.get(name), prefix + std::string(name), "must be above 0 (it is " + Text(v) + ")");
-    }
-
-    const toml::table& Table(const toml::node& node, const std::string& key) const {
-        if (!node.is_table()) Fail(&node, key, "must be a table, not " + TypeName(node));
-        return *node.as_table();
-    }
-
-    const toml::array& Array(const toml::node& node, const std::string& key) const {
-        if (!node.is_array()) Fail(&node, key, "must be a list, not " + TypeName(node));
-        return *node.as_array();
-    }
+    using TomlReader::TomlReader;
 
     // An [age, value] pair of a table of ages.
     std::pair<double, double> Pair(const toml::node& node, const std::string& key) const {
@@ -175,16 +100,6 @@ public:
         if (rise.t0 < 0.0) Fail(table.get("t0"), prefix + "t0", "must not be negative");
         return rise;
     }
-
-    static std::string Text(double v) {
-        std::string s = std::to_string(v);
-        while (s.size() > 1 && s.back() == '0') s.pop_back();
-        if (!s.empty() && s.back() == '.') s.pop_back();
-        return s;
-    }
-
-private:
-    std::string file_;
 };
 
 Material ReadConcrete(const Reader& r, const toml::table& root) {
@@ -215,7 +130,7 @@ EdgeSelector ReadSelector(const Reader& r, const toml::table& t, const std::stri
                                           : "give only one of side, x and y");
     }
     if (side != nullptr) {
-        if (!side->is_string()) r.Fail(side, p + "side", "must be a string, not " + TypeName(*side));
+        if (!side->is_string()) r.Fail(side, p + "side", "must be a string, not " + TomlReader::TypeName(*side));
         const std::string s = *side->value_exact<std::string>();
         if (s == "top") where.kind = EdgeSelector::Kind::Top;
         else if (s == "bottom") where.kind = EdgeSelector::Kind::Bottom;
@@ -292,7 +207,9 @@ std::vector<Region> ReadRegions(const Reader& r, const toml::table& root, const 
         if (items.empty()) r.Fail(&elements, p + "elements", "must list at least one element");
         for (const toml::node& item : items) {
             const auto whole = [&](const toml::node& n) {
-                if (!n.is_integer()) r.Fail(&n, p + "elements", "element numbers must be integers, not " + TypeName(n));
+                if (!n.is_integer()) {
+                    r.Fail(&n, p + "elements", "element numbers must be integers, not " + TomlReader::TypeName(n));
+                }
                 return static_cast<std::int32_t>(*n.value_exact<std::int64_t>());
             };
             if (item.is_array()) {
@@ -318,7 +235,7 @@ std::vector<Region> ReadRegions(const Reader& r, const toml::table& root, const 
         r.Positive(t, "specific_heat", p, m.specificHeat);
         m.heat = false;
         if (const toml::node* heat = t.get("heat")) {
-            if (!heat->is_boolean()) r.Fail(heat, p + "heat", "must be true or false, not " + TypeName(*heat));
+            if (!heat->is_boolean()) r.Fail(heat, p + "heat", "must be true or false, not " + TomlReader::TypeName(*heat));
             m.heat = *heat->value_exact<bool>();
         }
         if (const toml::node* rise = t.get("adiabatic_rise")) m.rise = r.Rise(*rise, p + "adiabatic_rise");
@@ -373,7 +290,7 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
     HeatSettings s;
     s.file = name;
     if (const toml::node* mesh = root.get("mesh")) {
-        if (!mesh->is_string()) r.Fail(mesh, "mesh", "must be a string (a file name), not " + TypeName(*mesh));
+        if (!mesh->is_string()) r.Fail(mesh, "mesh", "must be a string (a file name), not " + Reader::TypeName(*mesh));
         s.mesh = *mesh->value_exact<std::string>();
         s.meshLine = static_cast<std::int32_t>(mesh->source().begin.line);
         if (s.mesh.empty()) r.Fail(mesh, "mesh", "must name a file");
@@ -392,29 +309,14 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
     return s;
 }
 
-HeatSettings Parse(std::string_view text, const std::string& name) {
-    try {
-        const toml::table root = toml::parse(text, std::string_view(name));
-        return ReadDocument(root, name);
-    } catch (const toml::parse_error& e) {
-        throw RunError(name + ", line " + std::to_string(e.source().begin.line) + ": " + std::string(e.description()));
-    }
-}
-
 }  // namespace
 
-HeatSettings ParseHeatSettings(const std::string& text, const std::string& name) { return Parse(text, name); }
+HeatSettings ParseHeatSettings(const std::string& text, const std::string& name) {
+    return ReadDocument(ParseToml(text, name), name);
+}
 
 HeatSettings ReadHeatSettings(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) throw RunError(path + ": cannot be opened (the heat analysis reads its settings there)");
-    std::string text;
-    char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) throw RunError(path + ": cannot be read");
-    return Parse(text, path);
+    return ParseHeatSettings(ReadTomlText(path, "cannot be opened (the heat analysis reads its settings there)"), path);
 }
 
 }  // namespace tc::heat

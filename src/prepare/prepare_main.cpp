@@ -5,7 +5,6 @@
 // leaves nothing behind.
 
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -154,27 +153,7 @@ void Run(const Arguments& a) {
 
 int PrepareMain(int argc, char** argv) {
     const Arguments a = ParseArguments(argc, argv);
-    if (a.help) {
-        std::fputs(UsageText, stdout);
-        std::fputs(HelpText, stdout);
-        return 0;
-    }
-    if (!a.problem.empty()) {
-        std::fprintf(stderr, "thermocrack prepare: %s\n%sTry 'thermocrack prepare --help' for more.\n",
-                     a.problem.c_str(), UsageText);
-        return 2;
-    }
-    try {
-        Run(a);
-    } catch (const RunError& e) {
-        std::fprintf(stderr, "error: %s\n", e.what());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "error: unexpected failure: %s\n", e.what());
-        return 2;
-    }
-    std::fflush(stdout);
-    return 0;
+    return heat::RunCommand("prepare", UsageText, HelpText, a.help, a.problem, [&a] { Run(a); });
 }
 
 }  // namespace tc::prepare

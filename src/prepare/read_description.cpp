@@ -11,13 +11,15 @@
 #include <set>
 #include <sstream>
 
-#include "prepare/description_reader.hpp"
+#include "heat/toml_reader.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::prepare {
 
 namespace {
+
+using heat::LineOf;
 
 constexpr std::array<std::string_view, 5> ThermalKeys = {"conductivity", "density", "specific_heat",
                                                          "placing_temperature", "adiabatic_rise"};
@@ -70,7 +72,7 @@ std::string HeatView(const std::string& text, const toml::table& root) {
     return view;
 }
 
-Part ReadPart(const DescriptionReader& r, const toml::table& t, std::size_t index, const heat::Material& concrete) {
+Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index, const heat::Material& concrete) {
     const std::string p = "part.";
     r.CheckKeys(t, p, {"name", "rectangle", "trapezoid", "young", "conductivity", "density", "specific_heat",
                        "initial_temperature", "heat", "adiabatic_rise"});
@@ -132,7 +134,7 @@ Part ReadPart(const DescriptionReader& r, const toml::table& t, std::size_t inde
     return part;
 }
 
-BarLayer ReadBarLayer(const DescriptionReader& r, const toml::table& t) {
+BarLayer ReadBarLayer(const heat::TomlReader& r, const toml::table& t) {
     const std::string p = "bars.";
     r.CheckKeys(t, p, {"face", "x", "y", "cover", "cover_to", "diameter", "area", "spacing", "count", "between"});
     BarLayer layer;
@@ -186,7 +188,7 @@ BarLayer ReadBarLayer(const DescriptionReader& r, const toml::table& t) {
     return layer;
 }
 
-void ReadConcrete(const DescriptionReader& r, const toml::table& t, DeckParameters& deck) {
+void ReadConcrete(const heat::TomlReader& r, const toml::table& t, DeckParameters& deck) {
     const std::string p = "concrete.";
     if (const toml::node* cement = t.get("cement")) {
         const std::string name = r.String(*cement, p + "cement");
@@ -217,7 +219,7 @@ void ReadConcrete(const DescriptionReader& r, const toml::table& t, DeckParamete
 }
 
 Description ReadDocument(const std::string& text, const toml::table& root, const std::string& file) {
-    const DescriptionReader r(file);
+    const heat::TomlReader r(file);
     r.CheckKeys(root, "", {"name", "part", "mesh", "bars", "concrete", "steel", "cracking", "restraint", "ambient",
                            "boundary", "output"});
     const toml::table& concrete = r.Table(r.Required(root, "concrete", ""), "concrete");
@@ -302,24 +304,11 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
 }  // namespace
 
 Description ParseDescription(const std::string& text, const std::string& name) {
-    try {
-        const toml::table root = toml::parse(text, std::string_view(name));
-        return ReadDocument(text, root, name);
-    } catch (const toml::parse_error& e) {
-        throw RunError(name + ", line " + std::to_string(e.source().begin.line) + ": " + std::string(e.description()));
-    }
+    return ReadDocument(text, heat::ParseToml(text, name), name);
 }
 
 Description ReadDescription(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) throw RunError(path + ": cannot be opened");
-    std::string text;
-    char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) throw RunError(path + ": cannot be read");
-    return ParseDescription(text, path);
+    return ParseDescription(heat::ReadTomlText(path, "cannot be opened"), path);
 }
 
 }  // namespace tc::prepare

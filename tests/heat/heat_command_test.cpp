@@ -119,14 +119,7 @@ protected:
     HeatMesh job = Grid(2, 3, 200.0, 300.0);
 };
 
-const char* const Settings = R"(
-[concrete]
-conductivity = 2.7
-density = 2400.0
-specific_heat = 1150.0
-placing_temperature = 20.0
-adiabatic_rise = { K = 45.0, alpha = 1.1 }
-[ambient]
+const std::string Settings = "\n[concrete]\n" + testing::ThermalKeys("20.0") + R"([ambient]
 temperature = 10.0
 [[boundary]]
 side = "left"

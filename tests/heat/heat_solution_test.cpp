@@ -202,14 +202,7 @@ end = 10.0
 // symmetric temperatures.
 TEST(HeatSolution, SymmetricSectionGivesSymmetricTemperatures) {
     const HeatMesh mesh = Grid(6, 5, 600.0, 500.0);
-    const History h = RunHeatCase(R"(
-[concrete]
-conductivity = 2.7
-density = 2400.0
-specific_heat = 1150.0
-placing_temperature = 25.0
-adiabatic_rise = { K = 45.0, alpha = 1.1 }
-[ambient]
+    const History h = RunHeatCase("\n[concrete]\n" + testing::ThermalKeys("25.0") + R"([ambient]
 temperature = 10.0
 [[boundary]]
 side = "left"

@@ -15,6 +15,7 @@
 #include <numbers>
 #include <string>
 
+#include "heat/heat_test_support.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
 #include "test_paths.hpp"
@@ -34,12 +35,7 @@ b = 0.95
 tensile_factor = 0.44
 modulus_factor = 4700.0
 expansion = 1.0e-5
-conductivity = 2.7
-density = 2400.0
-specific_heat = 1150.0
-placing_temperature = 20.0
-adiabatic_rise = { K = 45.0, alpha = 1.1 }
-[steel]
+)" + heat::testing::ThermalKeys("20.0") + R"([steel]
 modulus = 200000.0
 [cracking]
 judge = 1.0

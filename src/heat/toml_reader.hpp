@@ -1,22 +1,24 @@
 #pragma once
-// Reading a TOML description with the file at hand for messages: every message names the file, the
-// line and the key ("slab.toml, line 12: key "bars.cover": must be a number, not a string").
+// Reading a TOML file (heat.toml, a section's description) with the file at hand for messages: every
+// message names the file, the line and the key ("slab.toml, line 12: key "bars.cover": must be a
+// number, not a string").
 
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #define TOML_HEADER_ONLY 1
 #define TOML_ENABLE_FORMATTERS 0
 #include <toml++/toml.h>
 
-namespace tc::prepare {
+namespace tc::heat {
 
-class DescriptionReader {
+class TomlReader {
 public:
-    explicit DescriptionReader(std::string file) : file_(std::move(file)) {}
+    explicit TomlReader(std::string file) : file_(std::move(file)) {}
     const std::string& File() const { return file_; }
 
     [[noreturn]] void Fail(const toml::node* at, const std::string& key, const std::string& problem) const;
@@ -28,6 +30,8 @@ public:
     std::optional<double> OptionalNumber(const toml::table& t, std::string_view name, const std::string& prefix) const;
     // A number above 0 (or at least 0).
     double Positive(const toml::table& t, std::string_view name, const std::string& prefix) const;
+    // Refuses v, the value of t's key name, unless it is above 0.
+    void Positive(const toml::table& t, std::string_view name, const std::string& prefix, double v) const;
     double NotNegative(const toml::table& t, std::string_view name, const std::string& prefix) const;
     std::int32_t Integer(const toml::node& n, const std::string& key) const;
     std::string String(const toml::node& n, const std::string& key) const;
@@ -43,6 +47,11 @@ private:
     std::string file_;
 };
 
+// The whole text of a TOML file; when it cannot be opened the message is the path and openProblem.
+std::string ReadTomlText(const std::string& path, const std::string& openProblem);
+// The text parsed; a syntax error becomes a RunError naming the file (name) and the line.
+toml::table ParseToml(const std::string& text, const std::string& name);
+
 inline std::int32_t LineOf(const toml::node& n) { return static_cast<std::int32_t>(n.source().begin.line); }
 
-}  // namespace tc::prepare
+}  // namespace tc::heat
