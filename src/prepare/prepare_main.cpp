@@ -76,7 +76,7 @@ Arguments ParseArguments(int argc, char** argv) {
 }
 
 void WriteText(const fs::path& path, const std::string& text) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = std::fopen(path.string().c_str(), "wb");
     if (f == nullptr) throw RunError(path.string() + ": cannot be written");
     const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     if (std::fclose(f) != 0 || !ok) throw RunError(path.string() + ": cannot be written");
@@ -143,7 +143,7 @@ void Run(const Arguments& a) {
         fs::remove_all(partial, error);
         throw;
     }
-    std::printf("thermocrack prepare: wrote %s: %d nodes, %d elements, %zu bars", out.c_str(), young.mesh.NX(),
+    std::printf("thermocrack prepare: wrote %s: %d nodes, %d elements, %zu bars", out.string().c_str(), young.mesh.NX(),
                 young.mesh.NELX(), bars.size());
     if (heatOnly) std::printf(" (heat mesh %s: %d nodes, %d elements)", heatMesh.c_str(), all.mesh.NX(), all.mesh.NELX());
     std::printf("; temperatures at %zu ages\n", d.heat.outputAges.size());
