@@ -18,6 +18,7 @@
 #include "heat/heat_test_support.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
+#include "support/child_process.hpp"
 #include "test_paths.hpp"
 
 namespace tc::prepare {
@@ -224,12 +225,11 @@ TEST(PrepareCommand, ErrorsNameFileLineAndKeyAndWriteNothing) {
     const std::string good = Describe(Rect("r", 0, 400, 0, 1000), "100.0");
     const auto run = [&](const std::string& text, const std::string& expected) {
         std::ofstream(dir / "d.toml", std::ios::binary) << text;
-        const std::string command = "\"" + testing::BinaryPath().string() + "\" prepare \"" + (dir / "d.toml").string() +
-                                    "\" --out \"" + (dir / "job").string() + "\" 2>\"" + (dir / "err").string() + "\" >/dev/null";
-        const int status = std::system(command.c_str());
-        std::ifstream in(dir / "err");
-        const std::string err((std::istreambuf_iterator<char>(in)), {});
-        EXPECT_NE(status, 0);
+        const testing::ProgramRun done =
+            testing::RunProgram(testing::BinaryPath(), {"prepare", (dir / "d.toml").string(), "--out", (dir / "job").string()},
+                                dir, dir / "out", dir / "err");
+        const std::string& err = done.error;
+        EXPECT_TRUE(done.exited && done.exitCode != 0);
         EXPECT_NE(err.find(expected), std::string::npos) << err;
         EXPECT_FALSE(fs::exists(dir / "job"));
         EXPECT_FALSE(fs::exists(dir / "job.partial"));
@@ -273,9 +273,11 @@ TEST(PrepareCommand, HeatOnlyPartsShareTheJobsCoordinatesAndTheExampleWallIsMade
     const fs::path dir = fs::temp_directory_path() / "thermocrack-prepare-wall";
     fs::remove_all(dir);
     const fs::path source = testing::SourceDir() / "examples";
-    const std::string command = "\"" + testing::BinaryPath().string() + "\" prepare \"" + (source / "wall.toml").string() +
-                                "\" --out \"" + dir.string() + "\" >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    fs::create_directories(dir.parent_path());
+    const testing::ProgramRun done = testing::RunProgram(
+        testing::BinaryPath(), {"prepare", (source / "wall.toml").string(), "--out", dir.string()}, dir.parent_path(),
+        dir.parent_path() / "prepare-out.txt", dir.parent_path() / "prepare-err.txt");
+    ASSERT_TRUE(done.exited && done.exitCode == 0) << done.error;
     for (const char* name : {"title.dat", "wall.inp", "wall.dat", "heat.toml", "wall.tmp"}) {
         std::ifstream a(dir / name, std::ios::binary), b(source / "wall" / "job" / name, std::ios::binary);
         const std::string made((std::istreambuf_iterator<char>(a)), {}), kept((std::istreambuf_iterator<char>(b)), {});
