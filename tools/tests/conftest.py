@@ -13,9 +13,10 @@ TOOL = REPO / "tools" / "thermocrack-plot"
 sys.path.insert(0, str(REPO / "tools"))  # the shared code of the tools: thermocrack_tools
 
 
-def load_tool():
-    loader = importlib.machinery.SourceFileLoader("thermocrack_plot", str(TOOL))
-    spec = importlib.util.spec_from_loader("thermocrack_plot", loader)
+def load_script(path, name):
+    """A tool without a .py ending, loaded as a module."""
+    loader = importlib.machinery.SourceFileLoader(name, str(path))
+    spec = importlib.util.spec_from_loader(name, loader)
     module = importlib.util.module_from_spec(spec)
     loader.exec_module(module)
     return module
@@ -23,7 +24,7 @@ def load_tool():
 
 @pytest.fixture(scope="session")
 def plot():
-    return load_tool()
+    return load_script(TOOL, "thermocrack_plot")
 
 
 def copy_job(target, *sources):

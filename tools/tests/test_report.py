@@ -11,7 +11,7 @@ import xml.etree.ElementTree as ET
 
 import pytest
 
-from conftest import REPO
+from conftest import REPO, load_script
 from test_parsing import free_record, make_job
 
 pytest.importorskip("matplotlib")
@@ -22,13 +22,7 @@ REPORT = REPO / "tools" / "thermocrack-report"
 
 @pytest.fixture(scope="session")
 def report():
-    import importlib.machinery
-    import importlib.util
-    loader = importlib.machinery.SourceFileLoader("thermocrack_report", str(REPORT))
-    spec = importlib.util.spec_from_loader("thermocrack_report", loader)
-    module = importlib.util.module_from_spec(spec)
-    loader.exec_module(module)
-    return module
+    return load_script(REPORT, "thermocrack_report")
 
 
 def small_job(folder):
