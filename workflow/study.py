@@ -37,6 +37,7 @@ import math
 import os
 import random
 import re
+import subprocess
 import tomllib
 
 MODES = ("grid", "one-at-a-time", "monte-carlo")
@@ -302,6 +303,22 @@ def summarise_variant(job_folder, summary_path, allowable_width):
     from thermocrack_tools.report_page import write_summary
     from thermocrack_tools.summary import summarise
     write_summary(os.path.dirname(summary_path), summarise(load_job(job_folder), allowable_width))
+
+
+def run_variant(study, values, folder, thermocrack):
+    """One variant in its folder: description.toml and values.json, job/ prepared (prepare.log) and
+    run (run.log), then summary.json. A failing step names its log."""
+    os.makedirs(folder, exist_ok=True)
+    description = os.path.join(folder, "description.toml")
+    write_variant(study, values, description, os.path.join(folder, "values.json"))
+    job = os.path.join(folder, "job")
+    for command, log in (([thermocrack, "prepare", description, "--out", job], "prepare.log"),
+                         ([thermocrack, "--quiet", job], "run.log")):
+        with open(os.path.join(folder, log), "wb") as out:
+            done = subprocess.run(command, stdout=out, stderr=subprocess.STDOUT)
+        if done.returncode != 0:
+            raise StudyError(f"{' '.join(command)} failed (exit {done.returncode}); see {os.path.join(folder, log)}")
+    summarise_variant(job, os.path.join(folder, "summary.json"), study.allowable_width)
 
 
 def read_rows(values_paths, summary_paths):
