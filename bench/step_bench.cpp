@@ -72,9 +72,8 @@ void BuildMesh(JobInput& job) {
             job.bars.AREA(job.NSTEEL) = 286.5f;
         }
     }
-    const float p[17] = {0.0f,   40.0f, 4.5f,   0.95f,    0.44f, 4700.0f, 1.0e-5f, 300.0f, 500.0f,
-                         150.0f, 250.0f, 2.0e5f, 1.0e-5f, 0.7f,  0.6f,    0.5f,    1.0f};
-    for (std::int32_t i = 1; i <= MaterialCount; ++i) job.material(i) = p[i];
+    job.material = {40.0f,  4.5f,   0.95f,  0.44f,  4700.0f, 1.0e-5f, 300.0f, 500.0f,
+                    150.0f, 250.0f, 2.0e5f, 1.0e-5f, 0.7f,   0.6f,    0.5f,    1.0f};
 }
 
 // A step a week into the cooling: the top rows cracked and in tension, the core in compression,
@@ -92,13 +91,13 @@ std::unique_ptr<LargeSection> MakeCrackedSection() {
 
     t.Nstep = 250;
     t.Age = 7.75f;
-    ComputeConcreteProperties(job.material, t.Age, t.Nstep, t.ModulusFactor, t.fc, t.ft, t.Ec);
+    t.concrete = ConcreteLaw(job.material, t.Age, t.Nstep);
     const float crackHeight = Depth - CrackedRows * (Depth / Rows);
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
         const float h = s->g.CY(e) / Depth;
         t.DT(e) = -0.2f - 0.15f * h;
         t.state.SigmaCPrev(e) = 3.0f * h - 1.2f;
-        t.state.EpsilonCPrev(e) = t.state.SigmaCPrev(e) / t.Ec;
+        t.state.EpsilonCPrev(e) = t.state.SigmaCPrev(e) / t.concrete.Ec;
         t.state.CrackCount(e) = s->g.CY(e) > crackHeight ? 1 : 0;
         t.state.depsc0(e) = s->g.CY(e) > crackHeight ? 2.0e-5f : 0.0f;
         t.sigmaC(e) = t.state.SigmaCPrev(e);
@@ -107,7 +106,7 @@ std::unique_ptr<LargeSection> MakeCrackedSection() {
         const float h = job.bars.SY(j) / Depth;
         t.DTS(j) = -0.2f - 0.15f * h;
         t.state.SigmaSPrev(j) = 40.0f * h - 20.0f;
-        t.state.EpsilonSPrev(j) = t.state.SigmaSPrev(j) / job.material(param::Es);
+        t.state.EpsilonSPrev(j) = t.state.SigmaSPrev(j) / job.material.Es;
         t.state.ThermalStrainS(j) = -1.0e-4f;
         t.sigmaS(j) = t.state.SigmaSPrev(j);
         t.epsilonS(j) = t.state.EpsilonSPrev(j);
@@ -122,8 +121,8 @@ std::unique_ptr<LargeSection> MakeCrackedSection() {
     t.state.SectionN = -2.0e5f;
     t.state.SectionM = 1.0e7f;
     t.SectionCentroidY = 600.0f;
-    t.RestraintN = job.material(param::Rn);
-    t.RestraintM = job.material(param::Rm1);
+    t.RestraintN = job.material.Rn;
+    t.RestraintM = job.material.Rm1;
     return s;
 }
 
@@ -131,21 +130,21 @@ void Stress(LargeSection& s) {
     JobInput& job = s.job;
     StepTables& t = s.t;
     ComputeStressIncrements(job.NELX, job.NSTEEL, s.g.CY, job.bars.SY, s.g.AREA, job.bars.AREA, job.material, t.DT,
-                            t.DTS, t.Ec, t.Nstep, t.DSigmaC, t.DEpsilonC, t.DSigmaS, t.DEpsilonS, t.DSectionN,
+                            t.DTS, t.concrete.Ec, t.Nstep, t.DSigmaC, t.DEpsilonC, t.DSigmaS, t.DEpsilonS, t.DSectionN,
                             t.DSectionM, t.SectionCentroidY, t.PrevCurvature, t.state.RmSwitch, t.state.CrackCount,
                             t.RestraintN, t.RestraintM);
 }
 
 void Judge(LargeSection& s) {
     StepTables& t = s.t;
-    JudgeCracks(s.job.NELX, s.job.elements, s.job.nodes.Y, t.sigmaC, t.ft, t.hmax, t.hmin, t.state.CrackCount,
-                t.CrackZoneFlag, s.YTOP, s.YBOT, s.job.material(param::Judge), t.CrackedCount);
+    JudgeCracks(s.job.NELX, s.job.elements, s.job.nodes.Y, t.sigmaC, t.concrete.ft, t.hmax, t.hmin, t.state.CrackCount,
+                t.CrackZoneFlag, s.YTOP, s.YBOT, s.job.material.judge, t.CrackedCount);
 }
 
 void Solve(LargeSection& s) {
     JobInput& job = s.job;
     StepTables& t = s.t;
-    SolveCrackZone(job.NELX, job.NSTEEL, s.g.CY, job.bars.SY, s.g.AREA, job.bars.AREA, job.material, t.Ec,
+    SolveCrackZone(job.NELX, job.NSTEEL, s.g.CY, job.bars.SY, s.g.AREA, job.bars.AREA, job.material, t.concrete.Ec,
                    t.ZoneSigmaC, t.ZoneSigmaS, t.depsc1, t.depss1, t.hmax, t.hmin, t.state.u1, t.state.u2,
                    t.state.depsc0, t.state.depss0, t.Depsc2InZone, t.Depss2InZone, t.OpeningSum1, t.OpeningSum2);
 }
@@ -153,7 +152,7 @@ void Solve(LargeSection& s) {
 void Redistribute(LargeSection& s) {
     JobInput& job = s.job;
     StepTables& t = s.t;
-    RedistributeUncracked(job.NELX, job.NSTEEL, s.g.CY, job.bars.SY, s.g.AREA, job.bars.AREA, job.material, t.Ec,
+    RedistributeUncracked(job.NELX, job.NSTEEL, s.g.CY, job.bars.SY, s.g.AREA, job.bars.AREA, job.material, t.concrete.Ec,
                           t.sigmaC, t.sigmaS, t.depsc2, t.depss2, t.SectionCentroidY, t.hmax, t.hmin,
                           t.state.SectionN, t.state.SectionM, t.state.u1, t.state.u2, t.RestraintN, t.RestraintM,
                           t.Opening1, t.Opening2);

@@ -8,8 +8,8 @@ namespace tc {
 void ComputeBarWidths(std::int32_t nsteel, const BarReals& SY, const MaterialParameters& P,
                       const BarReals& ThermalStrainS, const BarReals& epsilonS, float hmax, float hmin,
                       BarReals& width) {
-    const float lsb = P(param::lsb);
-    const float lsu = P(param::lsu);
+    const float lsb = P.lsb;
+    const float lsu = P.lsu;
 
     // A bar inside the band (top edge included) implies hmax > hmin, so the division is safe.
     for (std::int32_t j = 1; j <= nsteel; ++j) {

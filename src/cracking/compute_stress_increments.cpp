@@ -33,16 +33,16 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
                              BarReals& DEpsilonS, float& DSectionN, float& DSectionM, float& SectionCentroidY,
                              float& PrevCurvature, std::int32_t& RmSwitch, const ElementInts& CrackCount,
                              float& RestraintN, float& RestraintM) {
-    const float alphac = P(param::AlphaC);
-    const float Es = P(param::Es);
-    const float alphas = P(param::AlphaS);
+    const float alphac = P.alphaC;
+    const float Es = P.Es;
+    const float alphas = P.alphaS;
 
     // The curvature history starts afresh at the first analysis step.
     if (nstep == 2) {
         PrevCurvature = 0.0f;
     }
-    RestraintN = P(param::Rn);
-    RestraintM = P(param::Rm1);
+    RestraintN = P.Rn;
+    RestraintM = P.Rm1;
 
     // The uncracked elements, listed once: the section's plane is fitted to these alone.
     std::array<std::int32_t, MaxElements> uncracked;
@@ -111,7 +111,7 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
     const float p = phi * PrevCurvature;
     PrevCurvature = phi;
     if (p < 0.0f || RmSwitch == 1) {
-        RestraintM = P(param::Rm2);
+        RestraintM = P.Rm2;
         RmSwitch = 1;
     }
     const float Rn = RestraintN;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/table.hpp"
+#include "cracking/material.hpp"
 
 namespace tc {
 

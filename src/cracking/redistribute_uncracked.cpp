@@ -21,11 +21,11 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
                            BarReals& depss2, float SectionCentroidY, float hmax, float hmin, float SectionN,
                            float SectionM, float& u1, float& u2, float RestraintN, float RestraintM,
                            float& Opening1, float& Opening2) {
-    const float lcb = P(param::lcb);
-    const float lcu = P(param::lcu);
-    const float lsb = P(param::lsb);
-    const float lsu = P(param::lsu);
-    const float Es = P(param::Es);
+    const float lcb = P.lcb;
+    const float lcu = P.lcu;
+    const float lsb = P.lsb;
+    const float lsu = P.lsu;
+    const float Es = P.Es;
 
     // Stiffness centroid of the uncracked part, whose elements are listed once.
     std::array<std::int32_t, MaxElements> uncracked;

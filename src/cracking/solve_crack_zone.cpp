@@ -47,8 +47,8 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
                     BarReals& depss1, float hmax, float hmin, float& u1, float& u2, const ElementReals& depsc0,
                     const BarReals& depss0, const ElementReals& Depsc2InZone, const BarReals& Depss2InZone,
                     float OpeningSum1, float OpeningSum2) {
-    const CrackLengths L{P(param::lcb), P(param::lcu), P(param::lsb), P(param::lsu)};
-    const float Es = P(param::Es);
+    const CrackLengths L{P.lcb, P.lcu, P.lsb, P.lsu};
+    const float Es = P.Es;
 
     for (std::int32_t i = 1; i <= nelx; ++i) {
         depsc1(i) = 0.0f;

@@ -10,7 +10,7 @@ void WriteStepHeading(Unit& list, std::int32_t nstep, float ageAsRead) {
 }
 
 void WritePropertyLine(Unit& list, const StepTables& t) {
-    Write(list, "(5F10.2)", t.Age, t.fc, t.ft, t.Ec, t.ModulusFactor);
+    Write(list, "(5F10.2)", t.Age, t.concrete.fc, t.concrete.ft, t.concrete.Ec, t.concrete.ModulusFactor);
 }
 
 void WriteElementTemperatureHeading(Unit& list) {
@@ -44,7 +44,7 @@ void WriteResultRecords(UnitTable& units, const JobInput& job, StepTables& t) {
     // for a stress of -0).
     constexpr float Unbounded = std::numeric_limits<float>::infinity();
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
-        t.crackIndex(e) = t.sigmaC(e) == 0.0f ? Unbounded : t.ft / t.sigmaC(e);
+        t.crackIndex(e) = t.sigmaC(e) == 0.0f ? Unbounded : t.concrete.ft / t.sigmaC(e);
     }
     WriteFree(units[unit::BarStress], t.Age, Entries(t.sigmaS, 1, job.NSTEEL));
     WriteFree(units[unit::CrackIndex], t.Age, Entries(t.crackIndex, 1, job.NELX));

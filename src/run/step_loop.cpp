@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cracking/concrete_law.hpp"
 #include "cracking/cracking.hpp"
 #include "mesh/mesh.hpp"
 #include "run/result_files.hpp"
@@ -50,8 +51,8 @@ void SetStartValues(const JobInput& job, const ElementGeometry& g, StepTables& t
 }
 
 void ApplyCorrections(const JobInput& job, StepTables& t, const ElementReals& depsc, const BarReals& depss) {
-    const float Ec = t.Ec;
-    const float Es = job.material(param::Es);
+    const float Ec = t.concrete.Ec;
+    const float Es = job.material.Es;
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
         const float d = depsc(e);
         t.sigmaC(e) = d * Ec + t.sigmaC(e);
@@ -65,17 +66,17 @@ void ApplyCorrections(const JobInput& job, StepTables& t, const ElementReals& de
 }
 
 void Judge(const JobInput& job, float YTOP, float YBOT, StepTables& t) {
-    JudgeCracks(job.NELX, job.elements, job.nodes.Y, t.sigmaC, t.ft, t.hmax, t.hmin, t.state.CrackCount,
-                t.CrackZoneFlag, YTOP, YBOT, job.material(param::Judge), t.CrackedCount);
+    JudgeCracks(job.NELX, job.elements, job.nodes.Y, t.sigmaC, t.concrete.ft, t.hmax, t.hmin, t.state.CrackCount,
+                t.CrackZoneFlag, YTOP, YBOT, job.material.judge, t.CrackedCount);
 }
 
 // Balances the cracked band and redistributes to the uncracked part until the band's height
 // repeats exactly.
 void ZoneIteration(const JobInput& job, const ElementGeometry& g, float YTOP, float YBOT, StepTables& t) {
     const MaterialParameters& P = job.material;
-    const float alphaC = P(param::AlphaC);
-    const float alphaS = P(param::AlphaS);
-    const float Es = P(param::Es);
+    const float alphaC = P.alphaC;
+    const float alphaS = P.alphaS;
+    const float Es = P.Es;
     SectionState& s = t.state;
 
     float zonePrev = t.hmax - t.hmin;
@@ -85,7 +86,7 @@ void ZoneIteration(const JobInput& job, const ElementGeometry& g, float YTOP, fl
             // The band's members start from their committed stress less the step's free thermal
             // stress; SolveCrackZone and RedistributeUncracked set every correction themselves.
             const PreviousZone z = ReadPreviousZone(s);
-            const float Ec = t.Ec;
+            const float Ec = t.concrete.Ec;
             for (std::int32_t e = 1; e <= job.NELX; ++e) {
                 t.ZoneSigmaC(e) = InsidePreviousZone(z, g.CY(e), false) ? s.SigmaCPrev(e) - t.DT(e) * alphaC * Ec
                                                                         : t.sigmaC(e);
@@ -95,11 +96,11 @@ void ZoneIteration(const JobInput& job, const ElementGeometry& g, float YTOP, fl
                                       ? s.SigmaSPrev(j) - t.DTS(j) * alphaS * Es
                                       : 0.0f;
             }
-            SolveCrackZone(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, P, t.Ec, t.ZoneSigmaC,
+            SolveCrackZone(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, P, t.concrete.Ec, t.ZoneSigmaC,
                            t.ZoneSigmaS, t.depsc1, t.depss1, t.hmax, t.hmin, s.u1, s.u2, s.depsc0, s.depss0,
                            t.Depsc2InZone, t.Depss2InZone, t.OpeningSum1, t.OpeningSum2);
             ApplyCorrections(job, t, t.depsc1, t.depss1);
-            RedistributeUncracked(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, P, t.Ec, t.sigmaC,
+            RedistributeUncracked(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, P, t.concrete.Ec, t.sigmaC,
                                   t.sigmaS, t.depsc2, t.depss2, t.SectionCentroidY, t.hmax, t.hmin, s.SectionN,
                                   s.SectionM, s.u1, s.u2, t.RestraintN, t.RestraintM, t.Opening1, t.Opening2);
             ApplyCorrections(job, t, t.depsc2, t.depss2);
@@ -128,7 +129,7 @@ void ZoneIteration(const JobInput& job, const ElementGeometry& g, float YTOP, fl
 // records, commits the state and, after a step with a crack, works the section forces out again.
 void CloseStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, StepTables& t) {
     const MaterialParameters& P = job.material;
-    const float alphaS = P(param::AlphaS);
+    const float alphaS = P.alphaS;
     SectionState& s = t.state;
     const float hmax = t.hmax;
     const float hmin = t.hmin;
@@ -215,7 +216,7 @@ void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, fl
     WriteStepHeading(list, t.Nstep, t.Age);
     t.Age = t.Age + s.AgeOffset;
     try {
-        ComputeConcreteProperties(job.material, t.Age, t.Nstep, t.ModulusFactor, t.fc, t.ft, t.Ec);
+        t.concrete = ConcreteLaw(job.material, t.Age, t.Nstep);
     } catch (const RunError& refusal) {
         // An age without strength comes from the step record: say where it stands.
         throw RunError("unit " + std::to_string(temperatures.number()) + " (" + temperatures.name() + "), record " +
@@ -242,7 +243,7 @@ void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, fl
     }
 
     ComputeStressIncrements(job.NELX, job.NSTEEL, g.CY, job.bars.SY, g.AREA, job.bars.AREA, job.material, t.DT,
-                            t.DTS, t.Ec, t.Nstep, t.DSigmaC, t.DEpsilonC, t.DSigmaS, t.DEpsilonS, t.DSectionN,
+                            t.DTS, t.concrete.Ec, t.Nstep, t.DSigmaC, t.DEpsilonC, t.DSigmaS, t.DEpsilonS, t.DSectionN,
                             t.DSectionM, t.SectionCentroidY, t.PrevCurvature, s.RmSwitch, s.CrackCount,
                             t.RestraintN, t.RestraintM);
     s.SectionN = s.SectionN + t.DSectionN;
@@ -250,7 +251,7 @@ void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, fl
 
     SetStartValues(job, g, t, false);
     // The index that decides the step's new cracks, kept before the band's balance moves the stresses.
-    for (std::int32_t e = 1; e <= job.NELX; ++e) t.judgementIndex(e) = t.ft / t.sigmaC(e);
+    for (std::int32_t e = 1; e <= job.NELX; ++e) t.judgementIndex(e) = t.concrete.ft / t.sigmaC(e);
     Judge(job, YTOP, YBOT, t);
     ZoneIteration(job, g, YTOP, YBOT, t);
     CloseStep(units, job, g, t);

@@ -6,6 +6,7 @@
 
 #include "check/temperature_watch.hpp"
 #include "core/table.hpp"
+#include "cracking/concrete_law.hpp"
 #include "cracking/section_state.hpp"
 #include "mesh/mesh.hpp"
 #include "records/records.hpp"
@@ -19,10 +20,7 @@ struct StepTables {
     std::int32_t StepCount = 0;
     std::int32_t Nstep = 0;
     float Age = 0.0f;
-    float ModulusFactor = 0.0f;
-    float fc = 0.0f;
-    float ft = 0.0f;
-    float Ec = 0.0f;
+    ConcreteProperties concrete;  // fc, ft, Ec and the modulus factor at the step's age
 
     NodeReals NodeTemp;
 
@@ -63,11 +61,6 @@ struct StepTables {
     ElementInts CrackedList;
     std::int32_t CrackedListCount = 0;
 };
-
-// Strength and stiffness of the concrete at an age (offset included): the modulus reduction
-// factor, fc, ft and Ec. Refuses an age at which fc is not positive.
-void ComputeConcreteProperties(const MaterialParameters& P, float age, std::int32_t nstep, float& ModulusFactor,
-                               float& fc, float& ft, float& Ec);
 
 // Reads the temperature header and first block, the starting state, then runs every step with its
 // prints and result records; every block read goes past the watch, when there is one.

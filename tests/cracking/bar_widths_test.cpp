@@ -15,8 +15,8 @@ TEST(ComputeBarWidths, WidthsInsideTheBandOnly) {
     auto strain = std::make_unique<BarReals>();
     auto width = std::make_unique<BarReals>();
     MaterialParameters P;
-    P(param::lsb) = 2.0f;
-    P(param::lsu) = 4.0f;
+    P.lsb = 2.0f;
+    P.lsu = 4.0f;
 
     (*SY)(1) = 5.0f;  // mid-height: ls = 3
     (*strain)(1) = 1.0E-4f;

@@ -31,11 +31,11 @@ struct ZoneSection {
         ZoneSigmaC(2) = 1.0f;
         SY(1) = 1.0f;
         areaS(1) = 1.0f;
-        P(param::lcb) = 1.0f;
-        P(param::lcu) = 1.0f;
-        P(param::lsb) = 0.25f;
-        P(param::lsu) = 0.25f;
-        P(param::Es) = 1.0f;
+        P.lcb = 1.0f;
+        P.lcu = 1.0f;
+        P.lsb = 0.25f;
+        P.lsu = 0.25f;
+        P.Es = 1.0f;
         depsc1.fill(9.0f);
         depss1.fill(9.0f);
     }
@@ -55,7 +55,7 @@ struct ZoneSection {
         }
         for (std::int32_t j = 1; j <= nsteel; ++j) {
             if (hmin < SY(j) && SY(j) <= hmax) {
-                n -= (ZoneSigmaS(j) + depss1(j) * P(param::Es)) * areaS(j);
+                n -= (ZoneSigmaS(j) + depss1(j) * P.Es) * areaS(j);
             }
         }
         return n;
@@ -115,8 +115,8 @@ TEST(SolveCrackZone, BarAtTheTopEdgeCouplesOnlyToU1) {
 
 TEST(SolveCrackZone, RatioOneGivesBarsNoStiffness) {
     auto s = std::make_unique<ZoneSection>();
-    s->P(param::lsb) = 1.0f;
-    s->P(param::lsu) = 1.0f;
+    s->P.lsb = 1.0f;
+    s->P.lsu = 1.0f;
     s->depss0(1) = 0.125f;
     s->Depss2InZone(1) = 0.5f;
     s->run();
@@ -162,8 +162,8 @@ TEST(SolveCrackZone, SingularSystemLeavesTheOpenings) {
 
 TEST(SolveCrackZone, ZeroLengthsLeaveTheOpenings) {
     auto zeroBar = std::make_unique<ZoneSection>();
-    zeroBar->P(param::lsb) = 0.0f;
-    zeroBar->P(param::lsu) = 0.0f;
+    zeroBar->P.lsb = 0.0f;
+    zeroBar->P.lsu = 0.0f;
     zeroBar->u1 = 0.5f;
     zeroBar->run();
     EXPECT_EQ(zeroBar->depss1(1), 0.0f);
@@ -172,7 +172,7 @@ TEST(SolveCrackZone, ZeroLengthsLeaveTheOpenings) {
 
     // Opposite concrete lengths: Lc2 is 0 at mid-height.
     auto zeroConcrete = std::make_unique<ZoneSection>();
-    zeroConcrete->P(param::lcu) = -1.0f;
+    zeroConcrete->P.lcu = -1.0f;
     zeroConcrete->nelx = 3;
     zeroConcrete->CY(3) = 1.0f;
     zeroConcrete->areaC(3) = 1.0f;

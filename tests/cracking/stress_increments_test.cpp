@@ -35,12 +35,12 @@ struct StressSection {
         SY(1) = 50.0f;
         areaS(1) = 10.0f;
         DTS(1) = 5.0f;
-        P(param::AlphaC) = 0.00001f;
-        P(param::Es) = 200000.0f;
-        P(param::AlphaS) = 0.00001f;
-        P(param::Rn) = 0.5f;
-        P(param::Rm1) = 0.5f;
-        P(param::Rm2) = 0.25f;
+        P.alphaC = 0.00001f;
+        P.Es = 200000.0f;
+        P.alphaS = 0.00001f;
+        P.Rn = 0.5f;
+        P.Rm1 = 0.5f;
+        P.Rm2 = 0.25f;
     }
 
     void run() {
@@ -73,8 +73,8 @@ TEST(ComputeStressIncrements, UniformIncrementWithoutRestraintGivesNoStress) {
     s->DT(1) = 7.0f;
     s->DT(2) = 7.0f;
     s->DTS(1) = 7.0f;
-    s->P(param::Rn) = 0.0f;
-    s->P(param::Rm1) = 0.0f;
+    s->P.Rn = 0.0f;
+    s->P.Rm1 = 0.0f;
     s->run();
     EXPECT_NEAR(s->PrevCurvature, 0.0f, 1e-12f);
     for (std::int32_t e = 1; e <= 2; ++e) {
@@ -91,8 +91,8 @@ TEST(ComputeStressIncrements, FullRestraintTakesTheWholeFreeStrain) {
     s->DT(1) = 7.0f;
     s->DT(2) = 7.0f;
     s->DTS(1) = 7.0f;
-    s->P(param::Rn) = 1.0f;
-    s->P(param::Rm1) = 1.0f;
+    s->P.Rn = 1.0f;
+    s->P.Rm1 = 1.0f;
     s->run();
     const float alpha = 0.00001f;
     for (std::int32_t e = 1; e <= 2; ++e) {
