@@ -212,7 +212,7 @@ void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine&
                            r.geometry.CY, r.geometry.AREA, r.YTOP, r.YBOT, r.job.IECHO, units[unit::List]);
     RunStepLoop(units, r.job, r.geometry, r.YTOP, r.YBOT, r.steps, watch.get());
     WriteRunStatus(units[unit::Status],
-                   RunStatus(r.YTOP, r.YBOT, r.steps.hmax, r.steps.hmin, r.steps.CrackedCount));
+                   RunStatus(r.YTOP, r.YBOT, r.steps.step.band.hmax, r.steps.step.band.hmin, r.steps.step.CrackedCount));
     for (std::int32_t n = 0; n <= MaxUnit; ++n) {
         if (units.IsOpen(n)) units[n].Flush();
     }

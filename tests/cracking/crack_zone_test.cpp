@@ -14,8 +14,24 @@ namespace {
 struct ZoneSection {
     std::int32_t nelx = 2;
     std::int32_t nsteel = 1;
-    ElementReals CY, areaC, ZoneSigmaC, depsc1, depsc0, Depsc2InZone;
-    BarReals SY, areaS, ZoneSigmaS, depss1, depss0, Depss2InZone;
+    ElementTable elements;
+    NodeReals Y;
+    ElementGeometry g;
+    BarTable bars;
+    SectionState state;
+    StrainCorrections out;
+    ElementReals& CY = g.CY;
+    ElementReals& areaC = g.AREA;
+    BarReals& SY = bars.SY;
+    BarReals& areaS = bars.AREA;
+    ElementReals ZoneSigmaC;
+    BarReals ZoneSigmaS;
+    ElementReals& depsc1 = out.depsc;
+    BarReals& depss1 = out.depss;
+    ElementReals& depsc0 = state.depsc0;
+    BarReals& depss0 = state.depss0;
+    ElementReals& Depsc2InZone = state.Depsc2InZone;
+    BarReals& Depss2InZone = state.Depss2InZone;
     MaterialParameters P;
     float Ec = 1.0f;
     float hmax = 2.0f, hmin = 0.0f;
@@ -41,8 +57,12 @@ struct ZoneSection {
     }
 
     void run() {
-        SolveCrackZone(nelx, nsteel, CY, SY, areaC, areaS, P, Ec, ZoneSigmaC, ZoneSigmaS, depsc1, depss1, hmax,
-                       hmin, u1, u2, depsc0, depss0, Depsc2InZone, Depss2InZone, OpeningSum1, OpeningSum2);
+        const Section s{nelx, nsteel, elements, Y, g, bars, 0.0f, 0.0f, P};
+        state.u = {u1, u2};
+        state.OpeningSum = {OpeningSum1, OpeningSum2};
+        const CrackOpenings u = SolveCrackZone(s, Ec, CrackBand{hmax, hmin}, ZoneSigmaC, ZoneSigmaS, state, out);
+        u1 = u.u1;
+        u2 = u.u2;
     }
 
     // Axial force of the band's members after the corrections (inside members only).

@@ -14,8 +14,19 @@ namespace {
 struct UncrackedSection {
     std::int32_t nelx = 2;
     std::int32_t nsteel = 1;
-    ElementReals CY, areaC, sigmaC, depsc2;
-    BarReals SY, areaS, sigmaS, depss2;
+    ElementTable elements;
+    NodeReals Y;
+    ElementGeometry g;
+    BarTable bars;
+    StrainCorrections out;
+    ElementReals& CY = g.CY;
+    ElementReals& areaC = g.AREA;
+    BarReals& SY = bars.SY;
+    BarReals& areaS = bars.AREA;
+    ElementReals sigmaC;
+    BarReals sigmaS;
+    ElementReals& depsc2 = out.depsc;
+    BarReals& depss2 = out.depss;
     MaterialParameters P;
     float Ec = 1.0f;
     float SectionCentroidY = 1.0f;
@@ -42,9 +53,17 @@ struct UncrackedSection {
     }
 
     void run() {
-        RedistributeUncracked(nelx, nsteel, CY, SY, areaC, areaS, P, Ec, sigmaC, sigmaS, depsc2, depss2,
-                              SectionCentroidY, hmax, hmin, SectionN, SectionM, u1, u2, RestraintN, RestraintM,
-                              Opening1, Opening2);
+        const Section s{nelx, nsteel, elements, Y, g, bars, 0.0f, 0.0f, P};
+        StressIncrements increments;
+        increments.SectionCentroidY = SectionCentroidY;
+        increments.RestraintN = RestraintN;
+        increments.RestraintM = RestraintM;
+        const Redistribution r = RedistributeUncracked(s, Ec, CrackBand{hmax, hmin}, sigmaC, sigmaS, increments,
+                                                       SectionN, SectionM, CrackOpenings{u1, u2}, out);
+        Opening1 = r.Opening1;
+        Opening2 = r.Opening2;
+        u1 = r.u.u1;
+        u2 = r.u.u2;
     }
 };
 

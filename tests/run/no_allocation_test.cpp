@@ -187,8 +187,8 @@ LoopRun RunLoop(const fs::path& folder) {
     const long long before = allocations.load();
     RunStepLoop(units, *job, *geometry, YTOP, YBOT, *tables);
     run.allocations = allocations.load() - before;
-    run.crackedCount = tables->CrackedCount;
-    run.zone = tables->hmax - tables->hmin;
+    run.crackedCount = tables->step.CrackedCount;
+    run.zone = tables->step.band.hmax - tables->step.band.hmin;
     return run;
 }
 
