@@ -16,6 +16,7 @@
 #include "mesh/mesh.hpp"
 #include "records/records.hpp"
 #include "run/job_input.hpp"
+#include "run/mesh_listing.hpp"
 #include "run/result_files.hpp"
 #include "run/step_loop.hpp"
 
@@ -83,9 +84,9 @@ std::unique_ptr<LargeSection> MakeCrackedSection() {
     JobInput& job = s->job;
     StepState& t = s->t.step;
     BuildMesh(job);
-    Unit noList;
-    ComputeElementGeometry(job.nodes.X, job.nodes.Y, job.elements, job.NX, job.NELX, s->g.CX, s->g.CY, s->g.AREA,
-                           s->YTOP, s->YBOT, 0, noList);
+    const SectionHeights heights = ComputeElementGeometry(job.nodes.X, job.nodes.Y, job.elements, job.NX, job.NELX, s->g);
+    s->YTOP = heights.YTOP;
+    s->YBOT = heights.YBOT;
     LocateBars(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX, job.bars.SY,
                job.bars.ELEM);
 
@@ -262,7 +263,8 @@ void BM_InterpolateBarTemperatures(benchmark::State& state) {
     ComputeBarLocalCoordinates(job.nodes.X, job.nodes.Y, job.elements, job.NSTEEL, job.bars.SX, job.bars.SY,
                                job.bars.ELEM, local);
     for (auto _ : state) {
-        InterpolateBarTemperatures(local, job.NSTEEL, s->t.NodeTemp, s->t.TS, iecho, list);
+        InterpolateBarTemperatures(local, job.NSTEEL, s->t.NodeTemp, s->t.TS);
+        WriteBarTemperatures(list, local, job.NSTEEL, s->t.NodeTemp, s->t.TS, iecho);
         benchmark::DoNotOptimize(s->t.TS.data());
     }
     SetCounters(state, *s);

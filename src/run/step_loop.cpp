@@ -5,6 +5,7 @@
 #include "cracking/concrete_law.hpp"
 #include "cracking/cracking.hpp"
 #include "mesh/mesh.hpp"
+#include "run/mesh_listing.hpp"
 #include "run/result_files.hpp"
 
 namespace tc {
@@ -31,7 +32,8 @@ void RunStep(UnitTable& units, const JobInput& job, const Section& section, Step
     }
     WritePropertyLine(list, t);
 
-    InterpolateBarTemperatures(t.barLocal, job.NSTEEL, t.NodeTemp, t.TS, job.IECHO, list);
+    InterpolateBarTemperatures(t.barLocal, job.NSTEEL, t.NodeTemp, t.TS);
+    WriteBarTemperatures(list, t.barLocal, job.NSTEEL, t.NodeTemp, t.TS, job.IECHO);
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
         step.DT(e) = t.TempElm(e) - t.TempElm0(e);
     }
@@ -76,7 +78,8 @@ void RunStepLoop(UnitTable& units, const JobInput& job, const ElementGeometry& g
     if (watch != nullptr) watch->Block(firstRecord, 1, firstAge, t.NodeTemp.data(), job.NX);
     ComputeBarLocalCoordinates(job.nodes.X, job.nodes.Y, job.elements, job.NSTEEL, job.bars.SX, job.bars.SY,
                                job.bars.ELEM, t.barLocal);
-    InterpolateBarTemperatures(t.barLocal, job.NSTEEL, t.NodeTemp, t.TS0, job.IECHO, units[unit::List]);
+    InterpolateBarTemperatures(t.barLocal, job.NSTEEL, t.NodeTemp, t.TS0);
+    WriteBarTemperatures(units[unit::List], t.barLocal, job.NSTEEL, t.NodeTemp, t.TS0, job.IECHO);
     ReadInitialState(units, job.Iinit, job.NELX, job.NSTEEL, t.step.state);
 
     const Section section{job.NELX, job.NSTEEL, job.elements, job.nodes.Y, geometry, job.bars, YTOP, YBOT, job.material};

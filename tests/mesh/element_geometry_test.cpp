@@ -4,20 +4,20 @@
 
 #include "mesh/mesh.hpp"
 #include "mesh_test_support.hpp"
+#include "run/mesh_listing.hpp"
 
 namespace tc {
 namespace {
 
 using test::Mesh;
 
-struct Geometry {
-    ElementReals CX, CY, AREA;
-    float YTOP = 0.0f, YBOT = 0.0f;
-};
+struct Geometry : ElementGeometry, SectionHeights {};
 
+// The geometry, listed as the run lists it.
 Geometry Compute(const Mesh& m, std::int32_t iecho, Unit& list) {
     Geometry g;
-    ComputeElementGeometry(m.X, m.Y, m.elements, m.nx, m.nelx, g.CX, g.CY, g.AREA, g.YTOP, g.YBOT, iecho, list);
+    static_cast<SectionHeights&>(g) = ComputeElementGeometry(m.X, m.Y, m.elements, m.nx, m.nelx, g);
+    if (iecho >= 1) WriteElementGeometry(list, m.nelx, g);
     return g;
 }
 
