@@ -125,6 +125,19 @@ TEST(LocateBarsTest, HighestNumberedBoxWins) {
     EXPECT_EQ(ELEM(5), 2);
 }
 
+// The box's top edge is inside: a bar on the section's top face, with no element above to take it,
+// belongs to the element below (and so is not refused as lying in no element).
+TEST(LocateBarsTest, BarOnTheTopEdgeBelongsToTheElementBelow) {
+    const Mesh m = Block();
+    BarReals SX, SY;
+    BarInts ELEM;
+    SX(1) = 5.0f;   SY(1) = 20.0f;  // on element 3's top edge
+    SX(2) = 20.0f;  SY(2) = 20.0f;  // on element 4's outer top corner
+    LocateBars(m.X, m.Y, m.elements, m.nelx, 2, SX, SY, ELEM);
+    EXPECT_EQ(ELEM(1), 3);
+    EXPECT_EQ(ELEM(2), 4);
+}
+
 TEST(LocateBarsTest, TestsTheBoxNotTheElement) {
     Mesh m;
     m.AddQuad({{100, 100}, {0, 0}, {100, 0}, {100, 0}});  // a triangle below the diagonal
