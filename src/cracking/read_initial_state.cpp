@@ -1,3 +1,7 @@
+// ReadInitialState: the state a run starts from: zeros, or the nine groups of the initial state file
+// (committed stresses and strains, crack strains and counts, the bars' thermal strains, then the
+// section forces, openings, previous band, age offset and the switch of the bending restraint).
+
 #include "cracking/section_state.hpp"
 
 namespace tc {

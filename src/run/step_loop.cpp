@@ -1,3 +1,8 @@
+// RunStepLoop: the run's walk through the temperature history. Per step: the block's temperatures,
+// the step heading, the concrete at age + AgeOffset, the bar temperatures, the changes
+//   DT = TempElm - TempElm0 (elements),  DTS = TS - TS0 (bars)
+// then the section computation, the step's tables and result records, and the commitment.
+
 #include "run/step_loop.hpp"
 
 #include <string>
