@@ -84,7 +84,8 @@ std::unique_ptr<LargeSection> MakeCrackedSection() {
     JobInput& job = s->job;
     StepState& t = s->t.step;
     BuildMesh(job);
-    const SectionHeights heights = ComputeElementGeometry(job.nodes.X, job.nodes.Y, job.elements, job.NX, job.NELX, s->g);
+    const SectionHeights heights =
+        ComputeElementGeometry(job.nodes.X, job.nodes.Y, job.elements, job.NX, job.NELX, s->g);
     s->YTOP = heights.YTOP;
     s->YBOT = heights.YBOT;
     LocateBars(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX, job.bars.SY,

@@ -215,8 +215,8 @@ void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine&
     r.YBOT = heights.YBOT;
     if (r.job.IECHO >= 1) WriteElementGeometry(units[unit::List], r.job.NELX, r.geometry);
     RunStepLoop(units, r.job, r.geometry, r.YTOP, r.YBOT, r.steps, watch.get());
-    WriteRunStatus(units[unit::Status],
-                   RunStatus(r.YTOP, r.YBOT, r.steps.step.band.hmax, r.steps.step.band.hmin, r.steps.step.CrackedCount));
+    const StepState& last = r.steps.step;
+    WriteRunStatus(units[unit::Status], RunStatus(r.YTOP, r.YBOT, last.band.hmax, last.band.hmin, last.CrackedCount));
     for (std::int32_t n = 0; n <= MaxUnit; ++n) {
         if (units.IsOpen(n)) units[n].Flush();
     }

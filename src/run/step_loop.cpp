@@ -87,7 +87,8 @@ void RunStepLoop(UnitTable& units, const JobInput& job, const ElementGeometry& g
     WriteBarTemperatures(units[unit::List], t.barLocal, job.NSTEEL, t.NodeTemp, t.TS0, job.IECHO);
     ReadInitialState(units, job.Iinit, job.NELX, job.NSTEEL, t.step.state);
 
-    const Section section{job.NELX, job.NSTEEL, job.elements, job.nodes.Y, geometry, job.bars, YTOP, YBOT, job.material};
+    const Section section{job.NELX, job.NSTEEL, job.elements, job.nodes.Y, geometry,
+                          job.bars, YTOP, YBOT, job.material};
     for (std::int32_t k = 1; k <= t.StepCount - 1; ++k) RunStep(units, job, section, t, k + 1, watch);
 }
 
