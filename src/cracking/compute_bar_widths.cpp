@@ -8,7 +8,7 @@
 
 namespace tc {
 
-void ComputeBarWidths(const Section& s, const CrackBand& band, const BarReals& ThermalStrainS,
+void ComputeBarWidths(const Section& s, CrackBand band, const BarReals& ThermalStrainS,
                       const BarReals& epsilonS, BarReals& width) {
     const BarReals& SY = s.bars.SY;
     const float lsb = s.P.lsb;

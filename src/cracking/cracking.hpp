@@ -20,23 +20,23 @@ void ComputeStressIncrements(const Section& s, const ElementReals& DT, const Bar
 
 // Counts every element over its cracking limit (raising its CrackCount) and gives the band covering
 // every cracked element's corners; the previous band when no element is cracked.
-CrackJudgement JudgeCracks(const Section& s, const ElementReals& sigmaC, float ft, const CrackBand& previous,
+CrackJudgement JudgeCracks(const Section& s, const ElementReals& sigmaC, float ft, CrackBand previous,
                            ElementInts& CrackCount);
 
 // Crack openings u1 (at hmax) and u2 (at hmin) that balance the band's concrete against its bars,
 // and the strain corrections of the band's members (depsc1, depss1). An unsolvable band gives zero
 // corrections and the openings the state holds.
-CrackOpenings SolveCrackZone(const Section& s, float Ec, const CrackBand& band, const ElementReals& ZoneSigmaC,
+CrackOpenings SolveCrackZone(const Section& s, float Ec, CrackBand band, const ElementReals& ZoneSigmaC,
                              const BarReals& ZoneSigmaS, const SectionState& state, StrainCorrections& out);
 
 // Plane strain increment of the uncracked part that restores the section forces (depsc2, depss2),
 // and the openings it adds at the band's edges to the openings u.
-Redistribution RedistributeUncracked(const Section& s, float Ec, const CrackBand& band, const ElementReals& sigmaC,
+Redistribution RedistributeUncracked(const Section& s, float Ec, CrackBand band, const ElementReals& sigmaC,
                                      const BarReals& sigmaS, const StressIncrements& increments, float SectionN,
                                      float SectionM, const CrackOpenings& u, StrainCorrections& out);
 
 // Crack width of every bar inside the band; bars outside keep the width they had.
-void ComputeBarWidths(const Section& s, const CrackBand& band, const BarReals& ThermalStrainS,
+void ComputeBarWidths(const Section& s, CrackBand band, const BarReals& ThermalStrainS,
                       const BarReals& epsilonS, BarReals& width);
 
 // The crack check within a step: raises the counts and keeps the band and the count in the step.

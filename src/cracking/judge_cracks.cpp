@@ -8,7 +8,7 @@
 
 namespace tc {
 
-CrackJudgement JudgeCracks(const Section& s, const ElementReals& sigmaC, float ft, const CrackBand& previous,
+CrackJudgement JudgeCracks(const Section& s, const ElementReals& sigmaC, float ft, CrackBand previous,
                            ElementInts& CrackCount) {
     const ElementTable& elements = s.elements;
     const NodeReals& Y = s.Y;

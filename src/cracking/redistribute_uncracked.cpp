@@ -14,7 +14,7 @@
 
 namespace tc {
 
-Redistribution RedistributeUncracked(const Section& s, float Ec, const CrackBand& band, const ElementReals& sigmaC,
+Redistribution RedistributeUncracked(const Section& s, float Ec, CrackBand band, const ElementReals& sigmaC,
                                      const BarReals& sigmaS, const StressIncrements& increments, float SectionN,
                                      float SectionM, const CrackOpenings& u, StrainCorrections& out) {
     const std::int32_t nelx = s.nelx;

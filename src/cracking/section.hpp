@@ -33,10 +33,10 @@ struct CrackBand {
 // Band membership: an element by its centre strictly inside; a bar strictly above the bottom edge and
 // up to the top edge; an element strictly outside is in the uncracked part (one exactly at an edge is
 // in neither).
-inline bool ElementInBand(const CrackBand& b, float y) { return b.hmin < y && y < b.hmax; }
-inline bool BarInBand(const CrackBand& b, float y) { return b.hmin < y && y <= b.hmax; }
-inline bool ElementUncracked(const CrackBand& b, float y) { return y < b.hmin || y > b.hmax; }
-inline bool HasHeight(const CrackBand& b) { return b.hmax - b.hmin != 0.0f; }
+inline bool ElementInBand(CrackBand b, float y) { return b.hmin < y && y < b.hmax; }
+inline bool BarInBand(CrackBand b, float y) { return b.hmin < y && y <= b.hmax; }
+inline bool ElementUncracked(CrackBand b, float y) { return y < b.hmin || y > b.hmax; }
+inline bool HasHeight(CrackBand b) { return b.hmax - b.hmin != 0.0f; }
 
 // Crack openings at the band's top edge (u1, at hmax) and bottom edge (u2, at hmin).
 struct CrackOpenings {

@@ -51,7 +51,7 @@ BarPlace PlaceBar(const CrackLengths& L, float y, float hmin, float h) {
 
 }  // namespace
 
-CrackOpenings SolveCrackZone(const Section& s, float Ec, const CrackBand& band, const ElementReals& ZoneSigmaC,
+CrackOpenings SolveCrackZone(const Section& s, float Ec, CrackBand band, const ElementReals& ZoneSigmaC,
                              const BarReals& ZoneSigmaS, const SectionState& state, StrainCorrections& out) {
     const std::int32_t nelx = s.nelx;
     const std::int32_t nsteel = s.nsteel;
