@@ -16,6 +16,7 @@
 #include "mesh/mesh.hpp"
 #include "records/records.hpp"
 #include "run/job_input.hpp"
+#include "run/mesh_listing.hpp"
 #include "run/result_files.hpp"
 #include "run/step_loop.hpp"
 
@@ -72,9 +73,8 @@ void BuildMesh(JobInput& job) {
             job.bars.AREA(job.NSTEEL) = 286.5f;
         }
     }
-    const float p[17] = {0.0f,   40.0f, 4.5f,   0.95f,    0.44f, 4700.0f, 1.0e-5f, 300.0f, 500.0f,
-                         150.0f, 250.0f, 2.0e5f, 1.0e-5f, 0.7f,  0.6f,    0.5f,    1.0f};
-    for (std::int32_t i = 1; i <= MaterialCount; ++i) job.material(i) = p[i];
+    job.material = {40.0f,  4.5f,   0.95f,  0.44f,  4700.0f, 1.0e-5f, 300.0f, 500.0f,
+                    150.0f, 250.0f, 2.0e5f, 1.0e-5f, 0.7f,   0.6f,    0.5f,    1.0f};
 }
 
 // A step a week into the cooling: the top rows cracked and in tension, the core in compression,
@@ -82,23 +82,24 @@ void BuildMesh(JobInput& job) {
 std::unique_ptr<LargeSection> MakeCrackedSection() {
     auto s = std::make_unique<LargeSection>();
     JobInput& job = s->job;
-    StepTables& t = s->t;
+    StepState& t = s->t.step;
     BuildMesh(job);
-    Unit noList;
-    ComputeElementGeometry(job.nodes.X, job.nodes.Y, job.elements, job.NX, job.NELX, s->g.CX, s->g.CY, s->g.AREA,
-                           s->YTOP, s->YBOT, 0, noList);
+    const SectionHeights heights =
+        ComputeElementGeometry(job.nodes.X, job.nodes.Y, job.elements, job.NX, job.NELX, s->g);
+    s->YTOP = heights.YTOP;
+    s->YBOT = heights.YBOT;
     LocateBars(job.nodes.X, job.nodes.Y, job.elements, job.NELX, job.NSTEEL, job.bars.SX, job.bars.SY,
                job.bars.ELEM);
 
     t.Nstep = 250;
-    t.Age = 7.75f;
-    ComputeConcreteProperties(job.material, t.Age, t.Nstep, t.ModulusFactor, t.fc, t.ft, t.Ec);
+    s->t.Age = 7.75f;
+    t.concrete = ConcreteLaw(job.material, s->t.Age, t.Nstep);
     const float crackHeight = Depth - CrackedRows * (Depth / Rows);
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
         const float h = s->g.CY(e) / Depth;
         t.DT(e) = -0.2f - 0.15f * h;
         t.state.SigmaCPrev(e) = 3.0f * h - 1.2f;
-        t.state.EpsilonCPrev(e) = t.state.SigmaCPrev(e) / t.Ec;
+        t.state.EpsilonCPrev(e) = t.state.SigmaCPrev(e) / t.concrete.Ec;
         t.state.CrackCount(e) = s->g.CY(e) > crackHeight ? 1 : 0;
         t.state.depsc0(e) = s->g.CY(e) > crackHeight ? 2.0e-5f : 0.0f;
         t.sigmaC(e) = t.state.SigmaCPrev(e);
@@ -107,69 +108,57 @@ std::unique_ptr<LargeSection> MakeCrackedSection() {
         const float h = job.bars.SY(j) / Depth;
         t.DTS(j) = -0.2f - 0.15f * h;
         t.state.SigmaSPrev(j) = 40.0f * h - 20.0f;
-        t.state.EpsilonSPrev(j) = t.state.SigmaSPrev(j) / job.material(param::Es);
+        t.state.EpsilonSPrev(j) = t.state.SigmaSPrev(j) / job.material.Es;
         t.state.ThermalStrainS(j) = -1.0e-4f;
         t.sigmaS(j) = t.state.SigmaSPrev(j);
         t.epsilonS(j) = t.state.EpsilonSPrev(j);
         t.ZoneSigmaS(j) = job.bars.SY(j) > crackHeight ? t.state.SigmaSPrev(j) : 0.0f;
     }
     for (std::int32_t e = 1; e <= job.NELX; ++e) t.ZoneSigmaC(e) = t.sigmaC(e);
-    t.hmax = Depth;
-    t.hmin = crackHeight;
-    t.state.hmax0 = t.hmax;
-    t.state.hmin0 = t.hmin;
-    t.CrackZoneFlag = 1;
+    t.band = {Depth, crackHeight};
+    t.state.previous = t.band;
+    t.CrackedCount = CrackedRows * Columns;
     t.state.SectionN = -2.0e5f;
     t.state.SectionM = 1.0e7f;
-    t.SectionCentroidY = 600.0f;
-    t.RestraintN = job.material(param::Rn);
-    t.RestraintM = job.material(param::Rm1);
+    t.increments.SectionCentroidY = 600.0f;
+    t.increments.RestraintN = job.material.Rn;
+    t.increments.RestraintM = job.material.Rm1;
     return s;
 }
 
-void Stress(LargeSection& s) {
-    JobInput& job = s.job;
-    StepTables& t = s.t;
-    ComputeStressIncrements(job.NELX, job.NSTEEL, s.g.CY, job.bars.SY, s.g.AREA, job.bars.AREA, job.material, t.DT,
-                            t.DTS, t.Ec, t.Nstep, t.DSigmaC, t.DEpsilonC, t.DSigmaS, t.DEpsilonS, t.DSectionN,
-                            t.DSectionM, t.SectionCentroidY, t.PrevCurvature, t.state.RmSwitch, t.state.CrackCount,
-                            t.RestraintN, t.RestraintM);
+Section View(const LargeSection& s) {
+    return {s.job.NELX, s.job.NSTEEL, s.job.elements, s.job.nodes.Y, s.g, s.job.bars, s.YTOP, s.YBOT, s.job.material};
 }
 
-void Judge(LargeSection& s) {
-    StepTables& t = s.t;
-    JudgeCracks(s.job.NELX, s.job.elements, s.job.nodes.Y, t.sigmaC, t.ft, t.hmax, t.hmin, t.state.CrackCount,
-                t.CrackZoneFlag, s.YTOP, s.YBOT, s.job.material(param::Judge), t.CrackedCount);
+void Stress(LargeSection& s) {
+    StepState& t = s.t.step;
+    ComputeStressIncrements(View(s), t.DT, t.DTS, t.concrete.Ec, t.Nstep, t.state.CrackCount, t.state.curvature,
+                            t.increments);
 }
+
+void Judge(LargeSection& s) { JudgeStep(View(s), s.t.step); }
 
 void Solve(LargeSection& s) {
-    JobInput& job = s.job;
-    StepTables& t = s.t;
-    SolveCrackZone(job.NELX, job.NSTEEL, s.g.CY, job.bars.SY, s.g.AREA, job.bars.AREA, job.material, t.Ec,
-                   t.ZoneSigmaC, t.ZoneSigmaS, t.depsc1, t.depss1, t.hmax, t.hmin, t.state.u1, t.state.u2,
-                   t.state.depsc0, t.state.depss0, t.Depsc2InZone, t.Depss2InZone, t.OpeningSum1, t.OpeningSum2);
+    StepState& t = s.t.step;
+    t.state.u = SolveCrackZone(View(s), t.concrete.Ec, t.band, t.ZoneSigmaC, t.ZoneSigmaS, t.state, t.correction1);
 }
 
 void Redistribute(LargeSection& s) {
-    JobInput& job = s.job;
-    StepTables& t = s.t;
-    RedistributeUncracked(job.NELX, job.NSTEEL, s.g.CY, job.bars.SY, s.g.AREA, job.bars.AREA, job.material, t.Ec,
-                          t.sigmaC, t.sigmaS, t.depsc2, t.depss2, t.SectionCentroidY, t.hmax, t.hmin,
-                          t.state.SectionN, t.state.SectionM, t.state.u1, t.state.u2, t.RestraintN, t.RestraintM,
-                          t.Opening1, t.Opening2);
+    StepState& t = s.t.step;
+    const Redistribution r = RedistributeUncracked(View(s), t.concrete.Ec, t.band, t.sigmaC, t.sigmaS, t.increments,
+                                                   t.state.SectionN, t.state.SectionM, t.state.u, t.correction2);
+    t.state.u = r.u;
+    t.Opening1 = r.Opening1;
+    t.Opening2 = r.Opening2;
 }
 
 void Widths(LargeSection& s) {
-    StepTables& t = s.t;
-    ComputeBarWidths(s.job.NSTEEL, s.job.bars.SY, s.job.material, t.state.ThermalStrainS, t.epsilonS, t.hmax,
-                     t.hmin, t.width);
+    StepState& t = s.t.step;
+    ComputeBarWidths(View(s), t.band, t.state.ThermalStrainS, t.epsilonS, t.width);
 }
 
 // The openings add up from call to call; start every repetition from the same ones.
-void ResetOpenings(LargeSection& s) {
-    s.t.state.u1 = 0.0f;
-    s.t.state.u2 = 0.0f;
-}
+void ResetOpenings(LargeSection& s) { s.t.step.state.u = {}; }
 
 void SetCounters(benchmark::State& state, const LargeSection& s) {
     state.counters["elements"] = s.job.NELX;
@@ -197,7 +186,7 @@ void BM_ComputeStressIncrements(benchmark::State& state) {
     auto s = MakeCrackedSection();
     for (auto _ : state) {
         Stress(*s);
-        benchmark::DoNotOptimize(s->t.DSigmaC.data());
+        benchmark::DoNotOptimize(s->t.step.increments.DSigmaC.data());
     }
     SetCounters(state, *s);
 }
@@ -207,7 +196,7 @@ void BM_JudgeCracks(benchmark::State& state) {
     auto s = MakeCrackedSection();
     for (auto _ : state) {
         Judge(*s);
-        benchmark::DoNotOptimize(s->t.hmin);
+        benchmark::DoNotOptimize(s->t.step.band.hmin);
     }
     SetCounters(state, *s);
 }
@@ -218,7 +207,7 @@ void BM_SolveCrackZone(benchmark::State& state) {
     for (auto _ : state) {
         ResetOpenings(*s);
         Solve(*s);
-        benchmark::DoNotOptimize(s->t.depsc1.data());
+        benchmark::DoNotOptimize(s->t.step.correction1.depsc.data());
     }
     SetCounters(state, *s);
 }
@@ -229,7 +218,7 @@ void BM_RedistributeUncracked(benchmark::State& state) {
     for (auto _ : state) {
         ResetOpenings(*s);
         Redistribute(*s);
-        benchmark::DoNotOptimize(s->t.depsc2.data());
+        benchmark::DoNotOptimize(s->t.step.correction2.depsc.data());
     }
     SetCounters(state, *s);
 }
@@ -239,7 +228,7 @@ void BM_ComputeBarWidths(benchmark::State& state) {
     auto s = MakeCrackedSection();
     for (auto _ : state) {
         Widths(*s);
-        benchmark::DoNotOptimize(s->t.width.data());
+        benchmark::DoNotOptimize(s->t.step.width.data());
     }
     SetCounters(state, *s);
 }
@@ -257,7 +246,7 @@ void BM_SectionStep(benchmark::State& state) {
         Redistribute(*s);
         Judge(*s);
         Widths(*s);
-        benchmark::DoNotOptimize(s->t.width.data());
+        benchmark::DoNotOptimize(s->t.step.width.data());
     }
     SetCounters(state, *s);
 }
@@ -275,7 +264,8 @@ void BM_InterpolateBarTemperatures(benchmark::State& state) {
     ComputeBarLocalCoordinates(job.nodes.X, job.nodes.Y, job.elements, job.NSTEEL, job.bars.SX, job.bars.SY,
                                job.bars.ELEM, local);
     for (auto _ : state) {
-        InterpolateBarTemperatures(local, job.NSTEEL, s->t.NodeTemp, s->t.TS, iecho, list);
+        InterpolateBarTemperatures(local, job.NSTEEL, s->t.NodeTemp, s->t.TS);
+        WriteBarTemperatures(list, local, job.NSTEEL, s->t.NodeTemp, s->t.TS, iecho);
         benchmark::DoNotOptimize(s->t.TS.data());
     }
     SetCounters(state, *s);
@@ -305,7 +295,7 @@ void BM_WriteElementTemperatureTable(benchmark::State& state) {
     const auto write = [&s](Unit& unit) {
         WriteElementTemperatureHeading(unit);
         for (std::int32_t e = 1; e <= s->job.NELX; ++e) {
-            WriteElementTemperatureRow(unit, e, s->t.DT(e) + 21.5f, s->t.DT(e) + 21.75f, s->t.DT(e));
+            WriteElementTemperatureRow(unit, e, s->t.step.DT(e) + 21.5f, s->t.step.DT(e) + 21.75f, s->t.step.DT(e));
         }
     };
     for (auto _ : state) write(list);
@@ -322,7 +312,7 @@ void BM_WriteResultRecords(benchmark::State& state) {
     Widths(*s);
     s->t.CrackedListCount = 0;
     for (std::int32_t e = 1; e <= s->job.NELX; ++e) {
-        if (s->t.state.CrackCount(e) >= 1) {
+        if (s->t.step.state.CrackCount(e) >= 1) {
             s->t.CrackedListCount = s->t.CrackedListCount + 1;
             s->t.CrackedList(s->t.CrackedListCount) = e;
         }

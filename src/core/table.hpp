@@ -9,7 +9,6 @@ namespace tc {
 inline constexpr std::int32_t MaxNodes = 700;
 inline constexpr std::int32_t MaxElements = 700;
 inline constexpr std::int32_t MaxBars = 200;
-inline constexpr std::int32_t MaterialCount = 16;
 
 // A plain table of N entries, addressed as t(1) .. t(N). Zero-filled on construction.
 template <class T, std::int32_t N>
@@ -49,34 +48,6 @@ struct BarTable {
     BarReals AREA;
     BarInts ELEM;
 };
-
-// The sixteen material parameters P(1) .. P(16) in the order of their echo print.
-struct MaterialParameters {
-    Table<float, MaterialCount> P;
-
-    float& operator()(std::int32_t i) { return P(i); }
-    float operator()(std::int32_t i) const { return P(i); }
-};
-
-// Indexes into MaterialParameters, named after their echo labels.
-namespace param {
-inline constexpr std::int32_t Sigma91day = 1;
-inline constexpr std::int32_t ParameterA = 2;
-inline constexpr std::int32_t ParameterB = 3;
-inline constexpr std::int32_t ParameterC = 4;
-inline constexpr std::int32_t FcToEc = 5;
-inline constexpr std::int32_t AlphaC = 6;
-inline constexpr std::int32_t lcb = 7;
-inline constexpr std::int32_t lcu = 8;
-inline constexpr std::int32_t lsb = 9;
-inline constexpr std::int32_t lsu = 10;
-inline constexpr std::int32_t Es = 11;
-inline constexpr std::int32_t AlphaS = 12;
-inline constexpr std::int32_t Rn = 13;
-inline constexpr std::int32_t Rm1 = 14;
-inline constexpr std::int32_t Rm2 = 15;
-inline constexpr std::int32_t Judge = 16;
-}  // namespace param
 
 // Centre point and signed area of every element.
 struct ElementGeometry {

@@ -1,5 +1,14 @@
 // ComputeStressIncrements: the step's stress and strain increments by the plane section that best
-// fits the free thermal strains of the uncracked concrete and the bars, with external restraint.
+// fits the free thermal strains of the uncracked concrete (elements with CrackCount 0) and the bars,
+// with external restraint. With E A sums over the members (Ec for concrete, Es for bars):
+//   y0   = (Ec Ac yA + Es As yS) / (Ec Ac + Es As)             the stiffness centroid
+//   eps0 = sum(E A alpha dT) / sum(E A)                       the mean free strain
+//   phi  = sum(E A (y - y0) (alpha dT - eps0)) / sum(E A (y - y0)^2)
+//   concrete: dsigma = ((y - y0) phi + eps0 - alphaC DT) Ec + (-Rn eps0 - (y - y0) Rm phi) Ec
+//   bar:      depsilon = (y - y0) (1 - Rm) phi + (1 - Rn) eps0 - alphaS DTS,  dsigma = depsilon Es
+//   DSectionN, DSectionM = sums of the restraint stresses (-Rn eps0 - (y - y0) Rm phi) E times A
+//                          (and times y - y0)
+// Rm is Rm1 until phi changes sign against the previous step's curvature, Rm2 from then on.
 
 #include <array>
 
@@ -10,39 +19,46 @@ namespace tc {
 namespace {
 
 // Every increment of the step is zero: nothing is left to carry the thermal strain.
-void ClearIncrements(std::int32_t nelx, std::int32_t nsteel, ElementReals& DSigmaC, ElementReals& DEpsilonC,
-                     BarReals& DSigmaS, BarReals& DEpsilonS, float& DSectionN, float& DSectionM) {
+void ClearIncrements(std::int32_t nelx, std::int32_t nsteel, StressIncrements& out) {
     for (std::int32_t e = 1; e <= nelx; ++e) {
-        DSigmaC(e) = 0.0f;
-        DEpsilonC(e) = 0.0f;
+        out.DSigmaC(e) = 0.0f;
+        out.DEpsilonC(e) = 0.0f;
     }
     for (std::int32_t j = 1; j <= nsteel; ++j) {
-        DSigmaS(j) = 0.0f;
-        DEpsilonS(j) = 0.0f;
+        out.DSigmaS(j) = 0.0f;
+        out.DEpsilonS(j) = 0.0f;
     }
-    DSectionN = 0.0f;
-    DSectionM = 0.0f;
+    out.DSectionN = 0.0f;
+    out.DSectionM = 0.0f;
 }
 
 }  // namespace
 
-void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const ElementReals& CY, const BarReals& SY,
-                             const ElementReals& areaC, const BarReals& areaS, const MaterialParameters& P,
-                             const ElementReals& DT, const BarReals& DTS, float Ec, std::int32_t nstep,
-                             ElementReals& DSigmaC, ElementReals& DEpsilonC, BarReals& DSigmaS,
-                             BarReals& DEpsilonS, float& DSectionN, float& DSectionM, float& SectionCentroidY,
-                             float& PrevCurvature, std::int32_t& RmSwitch, const ElementInts& CrackCount,
-                             float& RestraintN, float& RestraintM) {
-    const float alphac = P(param::AlphaC);
-    const float Es = P(param::Es);
-    const float alphas = P(param::AlphaS);
+void ComputeStressIncrements(const Section& s, const ElementReals& DT, const BarReals& DTS, float Ec,
+                             std::int32_t nstep, const ElementInts& CrackCount, CurvatureHistory& curvature,
+                             StressIncrements& out) {
+    const std::int32_t nelx = s.nelx;
+    const std::int32_t nsteel = s.nsteel;
+    const ElementReals& CY = s.geometry.CY;
+    const ElementReals& areaC = s.geometry.AREA;
+    const BarReals& SY = s.bars.SY;
+    const BarReals& areaS = s.bars.AREA;
+    const MaterialParameters& P = s.P;
+    float& PrevCurvature = curvature.PrevCurvature;
+    ElementReals& DSigmaC = out.DSigmaC;
+    ElementReals& DEpsilonC = out.DEpsilonC;
+    BarReals& DSigmaS = out.DSigmaS;
+    BarReals& DEpsilonS = out.DEpsilonS;
+    const float alphac = P.alphaC;
+    const float Es = P.Es;
+    const float alphas = P.alphaS;
 
     // The curvature history starts afresh at the first analysis step.
     if (nstep == 2) {
         PrevCurvature = 0.0f;
     }
-    RestraintN = P(param::Rn);
-    RestraintM = P(param::Rm1);
+    out.RestraintN = P.Rn;
+    out.RestraintM = P.Rm1;
 
     // The uncracked elements, listed once: the section's plane is fitted to these alone.
     std::array<std::int32_t, MaxElements> uncracked;
@@ -61,7 +77,7 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
         }
     }
     if (Ac == 0.0f) {
-        ClearIncrements(nelx, nsteel, DSigmaC, DEpsilonC, DSigmaS, DEpsilonS, DSectionN, DSectionM);
+        ClearIncrements(nelx, nsteel, out);
         return;
     }
 
@@ -79,12 +95,12 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
 
     // A section without axial stiffness has no strain plane: it takes no increment.
     if (EAc + EAs == 0.0f) {
-        ClearIncrements(nelx, nsteel, DSigmaC, DEpsilonC, DSigmaS, DEpsilonS, DSectionN, DSectionM);
+        ClearIncrements(nelx, nsteel, out);
         return;
     }
     const float eps0 = (Fs + Fc) / (EAc + EAs);
     const float y0 = (EQc + EQs) / (EAc + EAs);
-    SectionCentroidY = y0;
+    out.SectionCentroidY = y0;
 
     float Kc = 0.0f;
     float Ic = 0.0f;
@@ -110,12 +126,12 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
     // Once the curvature has changed sign the bending restraint stays at Rm2 for good.
     const float p = phi * PrevCurvature;
     PrevCurvature = phi;
-    if (p < 0.0f || RmSwitch == 1) {
-        RestraintM = P(param::Rm2);
-        RmSwitch = 1;
+    if (p < 0.0f || curvature.RmSwitched) {
+        out.RestraintM = P.Rm2;
+        curvature.RmSwitched = true;
     }
-    const float Rn = RestraintN;
-    const float Rm = RestraintM;
+    const float Rn = out.RestraintN;
+    const float Rm = out.RestraintM;
 
     float sectionN = 0.0f;
     float sectionM = 0.0f;
@@ -145,8 +161,8 @@ void ComputeStressIncrements(std::int32_t nelx, std::int32_t nsteel, const Eleme
         sectionN += sigmaEx * a;
         sectionM += dy * sigmaEx * a;
     }
-    DSectionN = sectionN;
-    DSectionM = sectionM;
+    out.DSectionN = sectionN;
+    out.DSectionM = sectionM;
 }
 
 }  // namespace tc

@@ -1,18 +1,23 @@
 // JudgeCracks: raises the count of every element over its cracking limit and gives the band of
-// heights covered by all cracked elements.
+// heights covered by all cracked elements:
+//   element e is over its limit when sigma-C(e) judge > ft
+//   cracked: CrackCount(e) >= 1 (a count only grows)
+//   hmax = the highest corner, hmin = the lowest corner of all cracked elements
 
 #include "cracking/cracking.hpp"
 
 namespace tc {
 
-void JudgeCracks(std::int32_t nelx, const ElementTable& elements, const NodeReals& Y, const ElementReals& sigmaC,
-                 float ft, float& hmax, float& hmin, ElementInts& CrackCount, std::int32_t& CrackZoneFlag,
-                 float YTOP, float YBOT, float judge, std::int32_t& CrackedCount) {
+CrackJudgement JudgeCracks(const Section& s, const ElementReals& sigmaC, float ft, CrackBand previous,
+                           ElementInts& CrackCount) {
+    const ElementTable& elements = s.elements;
+    const NodeReals& Y = s.Y;
+    const float judge = s.P.judge;
     // The band starts inverted so that the first cracked element sets both of its edges.
-    float top = YBOT;
-    float bottom = YTOP;
+    float top = s.YBOT;
+    float bottom = s.YTOP;
     std::int32_t cracked = 0;
-    for (std::int32_t e = 1; e <= nelx; ++e) {
+    for (std::int32_t e = 1; e <= s.nelx; ++e) {
         std::int32_t count = CrackCount(e);
         if (sigmaC(e) * judge > ft) {
             count += 1;
@@ -41,12 +46,11 @@ void JudgeCracks(std::int32_t nelx, const ElementTable& elements, const NodeReal
         }
     }
 
-    CrackedCount = cracked;
+    CrackJudgement j{previous, cracked};
     if (cracked != 0) {
-        hmax = top;
-        hmin = bottom;
+        j.band = {top, bottom};
     }
-    CrackZoneFlag = cracked != 0 ? 1 : 0;
+    return j;
 }
 
 }  // namespace tc

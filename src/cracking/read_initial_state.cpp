@@ -1,3 +1,7 @@
+// ReadInitialState: the state a run starts from: zeros, or the nine groups of the initial state file
+// (committed stresses and strains, crack strains and counts, the bars' thermal strains, then the
+// section forces, openings, previous band, age offset and the switch of the bending restraint).
+
 #include "cracking/section_state.hpp"
 
 namespace tc {
@@ -23,11 +27,9 @@ void ReadInitialState(UnitTable& units, std::int32_t iinit, std::int32_t nelx, s
     }
     state.SectionN = 0.0f;
     state.SectionM = 0.0f;
-    state.u1 = 0.0f;
-    state.u2 = 0.0f;
-    state.hmax0 = 0.0f;
-    state.hmin0 = 0.0f;
-    state.RmSwitch = 0;
+    state.u = {};
+    state.previous = {};
+    state.curvature.RmSwitched = false;
     state.AgeOffset = 0.0f;
     if (iinit == 0) return;
 
@@ -45,8 +47,11 @@ void ReadInitialState(UnitTable& units, std::int32_t iinit, std::int32_t nelx, s
     Read(w, "(8E10.3)", Entries(state.EpsilonSPrev, 1, nsteel));
     Read(w, "(8E10.3)", Entries(state.depss0, 1, nsteel));
     Read(w, "(8E10.3)", Entries(state.ThermalStrainS, 1, nsteel));
-    Read(w, "(7E10.3,I3)", state.SectionM, state.SectionN, state.u1, state.u2, state.hmax0, state.hmin0,
-         state.AgeOffset, state.RmSwitch);
+    // RmSwitch: 1 once the bending restraint has switched to Rm2.
+    std::int32_t RmSwitch = 0;
+    Read(w, "(7E10.3,I3)", state.SectionM, state.SectionN, state.u.u1, state.u.u2, state.previous.hmax,
+         state.previous.hmin, state.AgeOffset, RmSwitch);
+    state.curvature.RmSwitched = RmSwitch == 1;
     units.Close(InitialStateUnit);
 }
 

@@ -1,6 +1,12 @@
 // RedistributeUncracked: the plane strain increment of the uncracked part (elements outside the band
 // and every bar) that brings its force and moment back to SectionN and SectionM, and the openings
-// this plane adds at the band's edges.
+// this plane adds at the band's edges. With yu the stiffness centroid of the uncracked part and
+// N, M, I its force, moment about yu and bending stiffness (concrete, then bars):
+//   e0 = (1 - RestraintN) (SectionN - Nc - Ns) / (Es As + Ec Ac)
+//   k  = (1 - RestraintM) ((SectionCentroidY - yu) SectionN + SectionM - Mc - Ms) / (Is + Ic)
+//   depsc2 = (CY - yu) k + e0 outside the band (0 inside),  depss2 = (SY - yu) k + e0 for every bar
+//   Opening1 = ((hmax - yu) k + e0) lsu,  Opening2 = ((hmin - yu) k + e0) lsb   (lcu, lcb without a
+//   bar in the band);  u1 = u1 + Opening1,  u2 = u2 + Opening2
 
 #include <array>
 
@@ -8,24 +14,29 @@
 
 namespace tc {
 
-namespace {
-
-// Elements exactly at an edge of the band belong neither to the band nor to the uncracked part.
-bool ElementUncracked(float y, float hmax, float hmin) { return y < hmin || y > hmax; }
-
-}  // namespace
-
-void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const ElementReals& CY, const BarReals& SY,
-                           const ElementReals& areaC, const BarReals& areaS, const MaterialParameters& P,
-                           float Ec, const ElementReals& sigmaC, const BarReals& sigmaS, ElementReals& depsc2,
-                           BarReals& depss2, float SectionCentroidY, float hmax, float hmin, float SectionN,
-                           float SectionM, float& u1, float& u2, float RestraintN, float RestraintM,
-                           float& Opening1, float& Opening2) {
-    const float lcb = P(param::lcb);
-    const float lcu = P(param::lcu);
-    const float lsb = P(param::lsb);
-    const float lsu = P(param::lsu);
-    const float Es = P(param::Es);
+Redistribution RedistributeUncracked(const Section& s, float Ec, CrackBand band, const ElementReals& sigmaC,
+                                     const BarReals& sigmaS, const StressIncrements& increments, float SectionN,
+                                     float SectionM, const CrackOpenings& u, StrainCorrections& out) {
+    const std::int32_t nelx = s.nelx;
+    const std::int32_t nsteel = s.nsteel;
+    const ElementReals& CY = s.geometry.CY;
+    const ElementReals& areaC = s.geometry.AREA;
+    const BarReals& SY = s.bars.SY;
+    const BarReals& areaS = s.bars.AREA;
+    const MaterialParameters& P = s.P;
+    const float SectionCentroidY = increments.SectionCentroidY;
+    const float RestraintN = increments.RestraintN;
+    const float RestraintM = increments.RestraintM;
+    ElementReals& depsc2 = out.depsc;
+    BarReals& depss2 = out.depss;
+    const float hmax = band.hmax;
+    const float hmin = band.hmin;
+    Redistribution r{0.0f, 0.0f, u};
+    const float lcb = P.lcb;
+    const float lcu = P.lcu;
+    const float lsb = P.lsb;
+    const float lsu = P.lsu;
+    const float Es = P.Es;
 
     // Stiffness centroid of the uncracked part, whose elements are listed once.
     std::array<std::int32_t, MaxElements> uncracked;
@@ -34,7 +45,7 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
     float ScY = 0.0f;
     for (std::int32_t i = 1; i <= nelx; ++i) {
         const float cy = CY(i);
-        if (ElementUncracked(cy, hmax, hmin)) {
+        if (ElementUncracked(band, cy)) {
             const float a = areaC(i);
             Sc += a * Ec;
             ScY += a * cy * Ec;
@@ -50,7 +61,7 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
         const float a = areaS(j);
         Ss += a * Es;
         SsY += a * sy * Es;
-        if (hmin < sy && sy <= hmax) {
+        if (BarInBand(band, sy)) {
             nb += 1;
         }
     }
@@ -63,9 +74,7 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
         for (std::int32_t j = 1; j <= nsteel; ++j) {
             depss2(j) = 0.0f;
         }
-        Opening1 = 0.0f;
-        Opening2 = 0.0f;
-        return;
+        return r;
     }
     const float yu = (SsY + ScY) / (Ss + Sc);
 
@@ -106,7 +115,7 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
 
     for (std::int32_t i = 1; i <= nelx; ++i) {
         const float cy = CY(i);
-        depsc2(i) = ElementUncracked(cy, hmax, hmin) ? (cy - yu) * k + e0 : 0.0f;
+        depsc2(i) = ElementUncracked(band, cy) ? (cy - yu) * k + e0 : 0.0f;
     }
     for (std::int32_t j = 1; j <= nsteel; ++j) {
         depss2(j) = (SY(j) - yu) * k + e0;
@@ -117,15 +126,16 @@ void RedistributeUncracked(std::int32_t nelx, std::int32_t nsteel, const Element
     const float eTop = (hmax - yu) * k + e0;
     const float eBot = (hmin - yu) * k + e0;
     if (nb > 0) {
-        Opening1 = eTop * lsu;
-        Opening2 = eBot * lsb;
+        r.Opening1 = eTop * lsu;
+        r.Opening2 = eBot * lsb;
     } else {
-        Opening1 = eTop * lcu;
-        Opening2 = eBot * lcb;
+        r.Opening1 = eTop * lcu;
+        r.Opening2 = eBot * lcb;
     }
 
-    u1 = u1 + Opening1;
-    u2 = u2 + Opening2;
+    r.u.u1 = r.u.u1 + r.Opening1;
+    r.u.u2 = r.u.u2 + r.Opening2;
+    return r;
 }
 
 }  // namespace tc

@@ -1,5 +1,19 @@
 // SolveCrackZone: the crack openings u1 (top edge) and u2 (bottom edge) of the band that balance the
 // axial force and moment of the band's concrete against its bars, and the members' strain corrections.
+// In a band of height h = hmax - hmin, a member at height y stands at zeta = 2 (y - hmin - h/2) / h
+// (-1 at the bottom edge, +1 at the top); with t = y - hmin:
+//   concrete: Lc2 = (lcu - lcb) zeta + lcu + lcb                       (twice its crack length)
+//             depsc1 = ((U2 - U1) zeta - U2 - U1) / Lc2 - depsc0 + Depsc2InZone
+//   bar:      ls = (lsu - lsb) t / h + lsb
+//             r  = (2 lsb / lcb - 1) (h - t) / h + (2 lsu / lcu - 1) t / h
+//             depss1 = (1 - r) ((1 + zeta) U1 + (1 - zeta) U2) / (4 ls) - depss0 + Depss2InZone
+// U1, U2 solve the balance of force F and moment Mz about the band's stiffness centroid yc:
+//   F  = sum_c (ZoneSigmaC - depsc0 Ec) A - sum_s (ZoneSigmaS - depss0 Es) A,  Mz the same times (y - yc)
+//   a11 U1 + a12 U2 = F,  a21 U1 + a22 U2 = Mz,  with
+//   a11 = sum_s (1 + zeta) (1 - r) A Es / (4 ls) + sum_c (zeta + 1) A Ec / Lc2   (a12 with 1 - zeta;
+//   a21, a22 the same terms times y - yc)
+//   u1 = U1 + OpeningSum1,  u2 = U2 + OpeningSum2
+// A band without bars sheds its concrete stress: depsc1 = -ZoneSigmaC / Ec, U1 = U2 = 0.
 
 #include <array>
 
@@ -8,10 +22,6 @@
 namespace tc {
 
 namespace {
-
-// Band membership: elements strictly inside, bars at the top edge count as inside.
-bool ElementInBand(float y, float hmax, float hmin) { return hmin < y && y < hmax; }
-bool BarInBand(float y, float hmax, float hmin) { return hmin < y && y <= hmax; }
 
 // Normalised height in the band: -1 at the bottom edge, +1 at the top edge.
 float Zeta(float t, float h) { return 2.0f * (t - h / 2.0f) / h; }
@@ -41,14 +51,26 @@ BarPlace PlaceBar(const CrackLengths& L, float y, float hmin, float h) {
 
 }  // namespace
 
-void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& CY, const BarReals& SY,
-                    const ElementReals& areaC, const BarReals& areaS, const MaterialParameters& P, float Ec,
-                    const ElementReals& ZoneSigmaC, const BarReals& ZoneSigmaS, ElementReals& depsc1,
-                    BarReals& depss1, float hmax, float hmin, float& u1, float& u2, const ElementReals& depsc0,
-                    const BarReals& depss0, const ElementReals& Depsc2InZone, const BarReals& Depss2InZone,
-                    float OpeningSum1, float OpeningSum2) {
-    const CrackLengths L{P(param::lcb), P(param::lcu), P(param::lsb), P(param::lsu)};
-    const float Es = P(param::Es);
+CrackOpenings SolveCrackZone(const Section& s, float Ec, CrackBand band, const ElementReals& ZoneSigmaC,
+                             const BarReals& ZoneSigmaS, const SectionState& state, StrainCorrections& out) {
+    const std::int32_t nelx = s.nelx;
+    const std::int32_t nsteel = s.nsteel;
+    const ElementReals& CY = s.geometry.CY;
+    const ElementReals& areaC = s.geometry.AREA;
+    const BarReals& SY = s.bars.SY;
+    const BarReals& areaS = s.bars.AREA;
+    const MaterialParameters& P = s.P;
+    const ElementReals& depsc0 = state.depsc0;
+    const BarReals& depss0 = state.depss0;
+    const ElementReals& Depsc2InZone = state.Depsc2InZone;
+    const BarReals& Depss2InZone = state.Depss2InZone;
+    ElementReals& depsc1 = out.depsc;
+    BarReals& depss1 = out.depss;
+    const float hmax = band.hmax;
+    const float hmin = band.hmin;
+    CrackOpenings u = state.u;
+    const CrackLengths L{P.lcb, P.lcu, P.lsb, P.lsu};
+    const float Es = P.Es;
 
     for (std::int32_t i = 1; i <= nelx; ++i) {
         depsc1(i) = 0.0f;
@@ -70,7 +92,7 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
     float ScY = 0.0f;
     for (std::int32_t i = 1; i <= nelx; ++i) {
         const float cy = CY(i);
-        if (ElementInBand(cy, hmax, hmin)) {
+        if (ElementInBand(band, cy)) {
             const float a = areaC(i);
             Sc += a * Ec;
             ScY += a * cy * Ec;
@@ -82,7 +104,7 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
     float SsY = 0.0f;
     for (std::int32_t j = 1; j <= nsteel; ++j) {
         const float sy = SY(j);
-        if (BarInBand(sy, hmax, hmin)) {
+        if (BarInBand(band, sy)) {
             const float a = areaS(j);
             Ss += a * Es;
             SsY += a * sy * Es;
@@ -156,12 +178,12 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
     if (nb > 0) {
         const float D = a11 * a22 - a21 * a12;
         if (zeroDivisor || D == 0.0f) {
-            return;
+            return u;
         }
         const float U1 = (F * a22 - Mz * a12) / D;
         const float U2 = (a11 * Mz - F * a21) / D;
-        u1 = U1;
-        u2 = U2;
+        u.u1 = U1;
+        u.u2 = U2;
         for (std::int32_t k = 0; k < nb; ++k) {
             const std::int32_t j = barInBand[static_cast<std::size_t>(k)];
             const auto [t, zeta, ls, r] = placeS[static_cast<std::size_t>(k)];
@@ -177,7 +199,7 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
     } else {
         // Without bars the band's concrete simply sheds its stress; the openings are not solved.
         if (ne > 0 && Ec == 0.0f) {
-            return;
+            return u;
         }
         for (std::int32_t k = 0; k < ne; ++k) {
             const std::int32_t i = elementInBand[static_cast<std::size_t>(k)];
@@ -185,8 +207,9 @@ void SolveCrackZone(std::int32_t nelx, std::int32_t nsteel, const ElementReals& 
         }
     }
 
-    u1 = u1 + OpeningSum1;
-    u2 = u2 + OpeningSum2;
+    u.u1 = u.u1 + state.OpeningSum.u1;
+    u.u2 = u.u2 + state.OpeningSum.u2;
+    return u;
 }
 
 }  // namespace tc

@@ -1,5 +1,8 @@
 // ComputeBarLocalCoordinates: where every bar stands in its element, found once from the mesh: the
-// element's corner nodes and the bar's local coordinates, by inverting the element's bilinear map.
+// element's corner nodes and the bar's local coordinates, by inverting the element's bilinear map
+//   x(xi, eta) = sum_k Nk(xi, eta) xk,  y(xi, eta) = sum_k Nk(xi, eta) yk,
+//   Nk = (1 + xi xik) (1 + eta etak) / 4, corners 1 to 4 at (xik, etak) = (-1, -1), (-1, 1), (1, 1), (1, -1)
+// for (xi, eta) at the bar's (SX, SY): a quadratic in xi, solved in closed form where that is usable.
 
 #include <cmath>
 #include <cstdint>

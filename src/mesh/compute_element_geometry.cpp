@@ -1,4 +1,10 @@
-// Centre point and signed area of every element, and the section's top and bottom heights.
+// ComputeElementGeometry: centre point and signed area of every element, and the section's top and
+// bottom heights. With the bilinear shape functions of the corners at (r, s) = (+1, +1), (-1, +1),
+// (-1, -1), (+1, -1) and the Jacobian J = [dx/dr dy/dr; dx/ds dy/ds]:
+//   AREA = sum over the 2 x 2 Gauss points (r, s = -/+0.5773503, weights 1) of det J   (mm2, signed:
+//          negative for clockwise corners)
+//   CX, CY = the mean of the four corners (not the area centroid), mm
+//   YTOP, YBOT = the highest and lowest Y of every node, mm
 
 #include <cstdint>
 
@@ -12,9 +18,11 @@ bool IsNode(std::int32_t n, std::int32_t nx) { return n >= 1 && n <= nx; }
 
 }  // namespace
 
-void ComputeElementGeometry(const NodeReals& X, const NodeReals& Y, const ElementTable& elements,
-                            std::int32_t nx, std::int32_t nelx, ElementReals& CX, ElementReals& CY,
-                            ElementReals& AREA, float& YTOP, float& YBOT, std::int32_t iecho, Unit& list) {
+SectionHeights ComputeElementGeometry(const NodeReals& X, const NodeReals& Y, const ElementTable& elements,
+                                      std::int32_t nx, std::int32_t nelx, ElementGeometry& geometry) {
+    ElementReals& CX = geometry.CX;
+    ElementReals& CY = geometry.CY;
+    ElementReals& AREA = geometry.AREA;
     // The two Gauss points of the 2 x 2 area integration, each with weight 1.
     const float gauss[2] = {-0.5773503f, 0.5773503f};
     const float weight = 1.0f;
@@ -67,19 +75,13 @@ void ComputeElementGeometry(const NodeReals& X, const NodeReals& Y, const Elemen
         CY(e) = 0.25f * (y[0] + y[1] + y[2] + y[3]);
     }
 
-    if (iecho >= 1) {
-        Write(list,
-              "(/,/,2X,'***** Coordinate of Center point of each element','  and Area  *****',/,/,5X,' ELEM        CX        CY      AREA')");
-        for (std::int32_t e = 1; e <= elems; ++e) Write(list, "(5X,I5,3F15.3)", e, CX(e), CY(e), AREA(e));
-    }
-
     // Every node counts, used by an element or not; ties move the mark, which changes nothing.
-    YTOP = Y(1);
-    YBOT = Y(1);
+    SectionHeights h{Y(1), Y(1)};
     for (std::int32_t n = 2; n <= nodes; ++n) {
-        if (Y(n) >= YTOP) YTOP = Y(n);
-        if (Y(n) <= YBOT) YBOT = Y(n);
+        if (Y(n) >= h.YTOP) h.YTOP = Y(n);
+        if (Y(n) <= h.YBOT) h.YBOT = Y(n);
     }
+    return h;
 }
 
 }  // namespace tc

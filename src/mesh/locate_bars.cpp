@@ -1,4 +1,6 @@
-// Finds the element of every bar by the coordinate box of the element's four corners.
+// LocateBars: the element of every bar, by the coordinate box of the element's four corners:
+//   bar b lies in element e when  xmin(e) <= SX(b) <= xmax(e)  and  ymin(e) <= SY(b) <= ymax(e)
+// (bounds included); of all elements whose box holds the bar, the highest-numbered one is taken.
 
 #include <cstdint>
 

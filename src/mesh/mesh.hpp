@@ -14,11 +14,16 @@ namespace tc {
 void LocateBars(const NodeReals& X, const NodeReals& Y, const ElementTable& elements, std::int32_t nelx,
                 std::int32_t nsteel, const BarReals& SX, const BarReals& SY, BarInts& ELEM);
 
+// The section's highest and lowest node heights, mm.
+struct SectionHeights {
+    float YTOP = 0.0f;
+    float YBOT = 0.0f;
+};
+
 // Centre point, signed area (2 x 2 Gauss integration) of every element, and the section's highest
-// and lowest node heights. Lists centres and areas on the list file when iecho is 1 or more.
-void ComputeElementGeometry(const NodeReals& X, const NodeReals& Y, const ElementTable& elements,
-                            std::int32_t nx, std::int32_t nelx, ElementReals& CX, ElementReals& CY,
-                            ElementReals& AREA, float& YTOP, float& YBOT, std::int32_t iecho, Unit& list);
+// and lowest node heights.
+SectionHeights ComputeElementGeometry(const NodeReals& X, const NodeReals& Y, const ElementTable& elements,
+                                      std::int32_t nx, std::int32_t nelx, ElementGeometry& geometry);
 
 // Reads the three header records of the temperature file and gives the number of blocks.
 void ReadTemperatureHeader(Unit& temperatures, std::int32_t& stepCount);
@@ -42,15 +47,13 @@ void ComputeBarLocalCoordinates(const NodeReals& X, const NodeReals& Y, const El
                                 std::int32_t nsteel, const BarReals& SX, const BarReals& SY, const BarInts& ELEM,
                                 BarLocalCoordinates& local);
 
-// Temperature of every bar at its local coordinates; writes the bar table to the list file when
-// iecho is 1 or more, and a warning record for every local coordinate outside [-1, 1].
+// Temperature of every bar at its local coordinates.
 void InterpolateBarTemperatures(const BarLocalCoordinates& local, std::int32_t nsteel, const NodeReals& nodeTemp,
-                                BarReals& barTemp, std::int32_t iecho, Unit& list);
+                                BarReals& barTemp);
 
 // The same straight from the mesh: finds the bars' local coordinates first, then interpolates.
 void InterpolateBarTemperatures(const NodeReals& X, const NodeReals& Y, const ElementTable& elements,
                                 std::int32_t nelx, std::int32_t nsteel, const BarReals& SX, const BarReals& SY,
-                                const BarInts& ELEM, const NodeReals& nodeTemp, BarReals& barTemp,
-                                std::int32_t iecho, Unit& list);
+                                const BarInts& ELEM, const NodeReals& nodeTemp, BarReals& barTemp);
 
 }  // namespace tc

@@ -1,4 +1,6 @@
-// One block of the temperature history, and the element temperatures as corner means.
+// ReadTemperatureBlock: one block of the temperature history (step number, age in days, node
+// temperatures in C), and every element's temperature as the mean of its corners:
+//   TempElm = (T1 + T2 + T3 + T4) x 0.25, summed in corner order
 
 #include <cstdint>
 

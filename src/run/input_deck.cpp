@@ -29,6 +29,23 @@ std::string Number(float value) {
     return std::string(text, result.ptr);
 }
 
+// The material parameters in the order of the echo print (and, but for the switched Es and judge
+// value and the unread alphaS, of the deck's records).
+using EchoOrder = Table<float, 16>;
+
+EchoOrder InEchoOrder(const MaterialParameters& P) {
+    EchoOrder o;
+    const float values[16] = {P.Sigma91day, P.ParameterA, P.ParameterB, P.ParameterC, P.FcToEc, P.alphaC,
+                              P.lcb,        P.lcu,        P.lsb,        P.lsu,        P.Es,     P.alphaS,
+                              P.Rn,         P.Rm1,        P.Rm2,        P.judge};
+    for (std::int32_t i = 1; i <= 16; ++i) o(i) = values[i - 1];
+    return o;
+}
+
+MaterialParameters FromEchoOrder(const EchoOrder& o) {
+    return {o(1), o(2), o(3), o(4), o(5), o(6), o(7), o(8), o(9), o(10), o(11), o(12), o(13), o(14), o(15), o(16)};
+}
+
 void RefuseCount(const Unit& unit, std::int64_t record, std::int32_t first, const char* name, std::int32_t value,
                  std::int32_t capacity, const char* what) {
     if (value > capacity) {
@@ -49,8 +66,6 @@ void RefuseBelowOne(const Unit& unit, std::int64_t record, std::int32_t first, c
 
 void EchoInputDeck(Unit& list, const JobInput& job, std::int32_t firstPart, std::int32_t lastPart) {
     const auto wanted = [&](std::int32_t part) { return firstPart <= part && part <= lastPart; };
-    const MaterialParameters& P = job.material;
-
     if (wanted(1)) {
         Write(list, "(5X,'***** Echo print of input data  *****',/,/,5X,'                     IECHO=',I1,/,5X,'                     Iinit=',I1,/)",
               job.IECHO, job.Iinit);
@@ -64,7 +79,7 @@ void EchoInputDeck(Unit& list, const JobInput& job, std::int32_t firstPart, std:
     }
     if (wanted(4)) {
         Write(list, "(17X,'Sigma-91day                 =',F10.3,/,17X,'Parameter-A                 =',F10.3,/,17X,'Parameter-B                 =',F10.3,/,17X,'Parameter-C                 =',F10.3,/,17X,'fc -> Ec                    =',F10.3,/,17X,'Thermal exp coeff. of Conc. =',E10.3,/,17X,'lcb                         =',F10.3,/,17X,'lcu                         =',F10.3,/,17X,'lsb                         =',F10.3,/,17X,'lsu                         =',F10.3,/,17X,'Es                          =',E10.3,/,17X,'Thermal exp. coeff of Reinf.=',E10.3,/,17X,'Rn                          =',F10.3,/,17X,'Rm1                         =',F10.3,/,17X,'Rm2                         =',F10.3,/,17X,'Crack Index for Judge       =',F10.3,/)",
-              Entries(P.P, 1, MaterialCount));
+              Entries(InEchoOrder(job.material), 1, 16));
     }
     if (job.IECHO < 2) return;
 
@@ -112,12 +127,13 @@ void ReadInputDeck(Unit& deck, Unit& mesh, Unit& list, JobInput& job) {
     RefuseBelowOne(mesh, countRecord, 6, "NELX", job.NELX, "element");
     RefuseCount(deck, nsteelRecord, 1, "NSTEEL", job.NSTEEL, MaxBars, "bars");
 
-    MaterialParameters& P = job.material;
-    Read(deck, "(7E12.5)", Entries(P.P, 1, 6));
-    Read(deck, "(7E12.5)", Entries(P.P, 7, 10));
+    EchoOrder P;
+    Read(deck, "(7E12.5)", Entries(P, 1, 6));
+    Read(deck, "(7E12.5)", Entries(P, 7, 10));
     Read(deck, "(7E12.5)", P(11), P(16));
-    Read(deck, "(7E12.5)", Entries(P.P, 13, 15));
+    Read(deck, "(7E12.5)", Entries(P, 13, 15));
     P(12) = 1.0E-5f;
+    job.material = FromEchoOrder(P);
     EchoInputDeck(list, job, 3, 4);
 
     std::int32_t number = 0;

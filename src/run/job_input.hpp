@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/table.hpp"
+#include "cracking/material.hpp"
 
 namespace tc {
 
@@ -27,13 +28,13 @@ inline constexpr std::int32_t InitialState = 4;   // w.dat
 }  // namespace unit
 
 struct JobInput {
-    std::int32_t IECHO = 0;
-    std::int32_t Iinit = 0;
-    std::int32_t NSTEEL = 0;
-    std::int32_t NX = 0;
-    std::int32_t NELX = 0;
-    float THKALL = 0.0f;
-    MaterialParameters material;
+    std::int32_t IECHO = 0;       // how much the list file shows, 0 to 3
+    std::int32_t Iinit = 0;       // 0: start from zeros; else from the initial state file
+    std::int32_t NSTEEL = 0;      // number of bars
+    std::int32_t NX = 0;          // number of nodes
+    std::int32_t NELX = 0;        // number of elements
+    float THKALL = 0.0f;          // echoed as 0, not read
+    MaterialParameters material;  // by name, with units, in cracking/material.hpp
     NodeTable nodes;
     ElementTable elements;
     BarTable bars;

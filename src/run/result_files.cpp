@@ -10,7 +10,8 @@ void WriteStepHeading(Unit& list, std::int32_t nstep, float ageAsRead) {
 }
 
 void WritePropertyLine(Unit& list, const StepTables& t) {
-    Write(list, "(5F10.2)", t.Age, t.fc, t.ft, t.Ec, t.ModulusFactor);
+    const ConcreteProperties& c = t.step.concrete;
+    Write(list, "(5F10.2)", t.Age, c.fc, c.ft, c.Ec, c.ModulusFactor);
 }
 
 void WriteElementTemperatureHeading(Unit& list) {
@@ -23,18 +24,22 @@ void WriteElementTemperatureRow(Unit& list, std::int32_t e, float tempElm, float
 }
 
 void WriteStepTables(Unit& list, const JobInput& job, const StepTables& t) {
-    const SectionState& s = t.state;
+    const StepState& p = t.step;
+    const SectionState& s = p.state;
     Write(list, "(1X,' node',5X,' sigma-C      ','epsilon-C   ','depsc1  ','depsc2  ','depsc0  ')");
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
-        Write(list, "(1X,I5,5(4X,E10.3))", e, t.sigmaC(e), t.epsilonC(e), t.depsc1(e), t.depsc2(e), s.depsc0(e));
+        Write(list, "(1X,I5,5(4X,E10.3))", e, p.sigmaC(e), p.epsilonC(e), p.correction1.depsc(e),
+              p.correction2.depsc(e), s.depsc0(e));
     }
     Write(list, "(1X,' node',5X,' sigma-S       ','epsilon-S  ','depss1  ','depss2  ','depss0  ')");
     for (std::int32_t j = 1; j <= job.NSTEEL; ++j) {
-        Write(list, "(1X,I5,5(4X,E10.3))", j, t.sigmaS(j), t.epsilonS(j), t.depss1(j), t.depss2(j), s.depss0(j));
+        Write(list, "(1X,I5,5(4X,E10.3))", j, p.sigmaS(j), p.epsilonS(j), p.correction1.depss(j),
+              p.correction2.depss(j), s.depss0(j));
     }
-    if (t.CrackZoneFlag != 0) {
-        Write(list, "(1X,'hmax=',E10.3,'hmin=',E10.3,1X,'u1=',E10.3,1X,'u2=',E10.3)", t.hmax, t.hmin, s.u1, s.u2);
-        for (std::int32_t j = 1; j <= job.NSTEEL; ++j) WriteFree(list, "width(", j, ")=", t.width(j));
+    if (p.Cracked()) {
+        Write(list, "(1X,'hmax=',E10.3,'hmin=',E10.3,1X,'u1=',E10.3,1X,'u2=',E10.3)", p.band.hmax, p.band.hmin,
+              s.u.u1, s.u.u2);
+        for (std::int32_t j = 1; j <= job.NSTEEL; ++j) WriteFree(list, "width(", j, ")=", p.width(j));
     }
 }
 
@@ -43,16 +48,17 @@ void WriteResultRecords(UnitTable& units, const JobInput& job, StepTables& t) {
     // Infinity (ft / 0 would give -Infinity for a negative ft, NaN for a zero one, and -Infinity
     // for a stress of -0).
     constexpr float Unbounded = std::numeric_limits<float>::infinity();
+    const StepState& p = t.step;
     for (std::int32_t e = 1; e <= job.NELX; ++e) {
-        t.crackIndex(e) = t.sigmaC(e) == 0.0f ? Unbounded : t.ft / t.sigmaC(e);
+        t.crackIndex(e) = p.sigmaC(e) == 0.0f ? Unbounded : p.concrete.ft / p.sigmaC(e);
     }
-    WriteFree(units[unit::BarStress], t.Age, Entries(t.sigmaS, 1, job.NSTEEL));
+    WriteFree(units[unit::BarStress], t.Age, Entries(p.sigmaS, 1, job.NSTEEL));
     WriteFree(units[unit::CrackIndex], t.Age, Entries(t.crackIndex, 1, job.NELX));
-    WriteFree(units[unit::CrackWidth], t.Age, t.state.u1, Entries(t.width, 1, job.NSTEEL));
+    WriteFree(units[unit::CrackWidth], t.Age, p.state.u.u1, Entries(p.width, 1, job.NSTEEL));
     WriteFree(units[unit::CrackedList], t.Age, Entries(t.CrackedList, 1, t.CrackedListCount));
-    WriteFree(units[unit::ZoneDepth], t.Age, t.hmax - t.hmin);
-    WriteFree(units[unit::ConcreteStress], t.Age, Entries(t.sigmaC, 1, job.NELX));
-    WriteFree(units[unit::JudgementIndex], t.Age, Entries(t.judgementIndex, 1, job.NELX));
+    WriteFree(units[unit::ZoneDepth], t.Age, p.band.hmax - p.band.hmin);
+    WriteFree(units[unit::ConcreteStress], t.Age, Entries(p.sigmaC, 1, job.NELX));
+    WriteFree(units[unit::JudgementIndex], t.Age, Entries(p.judgementIndex, 1, job.NELX));
 }
 
 std::int32_t RunStatus(float YTOP, float YBOT, float hmax, float hmin, std::int32_t crackedCount) {

@@ -18,6 +18,7 @@
 #include "run/input_deck.hpp"
 #include "run/job_files.hpp"
 #include "run/job_input.hpp"
+#include "run/mesh_listing.hpp"
 #include "run/result_files.hpp"
 #include "run/run_outputs.hpp"
 #include "run/step_loop.hpp"
@@ -208,11 +209,14 @@ void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine&
     // while the steps go on.
     units.Defer(unit::List);
     ReadInputDeck(units[unit::Deck], units[unit::Mesh], units[unit::List], r.job);
-    ComputeElementGeometry(r.job.nodes.X, r.job.nodes.Y, r.job.elements, r.job.NX, r.job.NELX, r.geometry.CX,
-                           r.geometry.CY, r.geometry.AREA, r.YTOP, r.YBOT, r.job.IECHO, units[unit::List]);
+    const SectionHeights heights =
+        ComputeElementGeometry(r.job.nodes.X, r.job.nodes.Y, r.job.elements, r.job.NX, r.job.NELX, r.geometry);
+    r.YTOP = heights.YTOP;
+    r.YBOT = heights.YBOT;
+    if (r.job.IECHO >= 1) WriteElementGeometry(units[unit::List], r.job.NELX, r.geometry);
     RunStepLoop(units, r.job, r.geometry, r.YTOP, r.YBOT, r.steps, watch.get());
-    WriteRunStatus(units[unit::Status],
-                   RunStatus(r.YTOP, r.YBOT, r.steps.hmax, r.steps.hmin, r.steps.CrackedCount));
+    const StepState& last = r.steps.step;
+    WriteRunStatus(units[unit::Status], RunStatus(r.YTOP, r.YBOT, last.band.hmax, last.band.hmin, last.CrackedCount));
     for (std::int32_t n = 0; n <= MaxUnit; ++n) {
         if (units.IsOpen(n)) units[n].Flush();
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The step loop: walks the temperature history one moment at a time and runs the section
-// computation of every step.
+// The step loop: walks the temperature history one moment at a time, runs the section computation
+// of every step and writes its prints and records.
 
 #include <cstdint>
 
@@ -15,59 +15,21 @@ namespace tc {
 
 // Every table and value of the loop; owned by the run driver, zero at the start of the run.
 struct StepTables {
-    // Values of one step.
-    std::int32_t StepCount = 0;
-    std::int32_t Nstep = 0;
-    float Age = 0.0f;
-    float ModulusFactor = 0.0f;
-    float fc = 0.0f;
-    float ft = 0.0f;
-    float Ec = 0.0f;
+    std::int32_t StepCount = 0;  // blocks in the temperature file
+    float Age = 0.0f;            // age of the step, offset included, days
 
-    NodeReals NodeTemp;
+    NodeReals NodeTemp;        // node temperatures of the block, C
+    ElementReals TempElm0;     // element temperatures at the previous moment, C
+    ElementReals TempElm;      // and at this one
+    BarReals TS0, TS;          // bar temperatures at the previous moment and at this one, C
+    BarLocalCoordinates barLocal;  // where every bar stands in its element; found once for the run
 
-    // Element tables.
-    ElementReals TempElm0, TempElm, DT;
-    ElementReals DSigmaC, DEpsilonC;
-    ElementReals sigmaC, epsilonC;
-    ElementReals ZoneSigmaC;
-    ElementReals depsc1, depsc2, Depsc2InZone;
-    ElementReals crackIndex;  // ft / sigma-C, for the result record
-    ElementReals judgementIndex;  // ft / sigma-C as first judged in the step, before any redistribution
-
-    // Where every bar stands in its element; found once for the run.
-    BarLocalCoordinates barLocal;
-
-    // Bar tables.
-    BarReals TS0, TS, DTS;
-    BarReals DSigmaS, DEpsilonS;
-    BarReals sigmaS, epsilonS;
-    BarReals ZoneSigmaS;
-    BarReals depss1, depss2, Depss2InZone;
-    BarReals width;
-
-    SectionState state;
-
-    // Section values kept for the whole run.
-    float hmax = 0.0f, hmin = 0.0f;
-    std::int32_t CrackZoneFlag = 0;
-    std::int32_t CrackedCount = 0;
-    float DSectionN = 0.0f, DSectionM = 0.0f;
-    float SectionCentroidY = 0.0f;
-    float PrevCurvature = 0.0f;
-    float RestraintN = 0.0f, RestraintM = 0.0f;
-    float OpeningSum1 = 0.0f, OpeningSum2 = 0.0f;
-    float Opening1 = 0.0f, Opening2 = 0.0f;
-
-    // Numbers of the cracked elements, ascending.
-    ElementInts CrackedList;
+    ElementReals crackIndex;   // ft / sigma-C, for the result record
+    ElementInts CrackedList;   // numbers of the cracked elements, ascending
     std::int32_t CrackedListCount = 0;
-};
 
-// Strength and stiffness of the concrete at an age (offset included): the modulus reduction
-// factor, fc, ft and Ec. Refuses an age at which fc is not positive.
-void ComputeConcreteProperties(const MaterialParameters& P, float age, std::int32_t nstep, float& ModulusFactor,
-                               float& fc, float& ft, float& Ec);
+    StepState step;            // the section computation's working state and the committed state
+};
 
 // Reads the temperature header and first block, the starting state, then runs every step with its
 // prints and result records; every block read goes past the watch, when there is one.

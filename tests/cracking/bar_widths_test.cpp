@@ -10,13 +10,17 @@ namespace tc {
 namespace {
 
 TEST(ComputeBarWidths, WidthsInsideTheBandOnly) {
-    auto SY = std::make_unique<BarReals>();
+    auto elements = std::make_unique<ElementTable>();
+    auto Y = std::make_unique<NodeReals>();
+    auto g = std::make_unique<ElementGeometry>();
+    auto bars = std::make_unique<BarTable>();
+    BarReals* SY = &bars->SY;
     auto thermal = std::make_unique<BarReals>();
     auto strain = std::make_unique<BarReals>();
     auto width = std::make_unique<BarReals>();
     MaterialParameters P;
-    P(param::lsb) = 2.0f;
-    P(param::lsu) = 4.0f;
+    P.lsb = 2.0f;
+    P.lsu = 4.0f;
 
     (*SY)(1) = 5.0f;  // mid-height: ls = 3
     (*strain)(1) = 1.0E-4f;
@@ -31,7 +35,8 @@ TEST(ComputeBarWidths, WidthsInsideTheBandOnly) {
     (*SY)(5) = 2.5f;  // negative total strain: negative width
     (*strain)(5) = -2.0E-4f;
 
-    ComputeBarWidths(5, *SY, P, *thermal, *strain, 10.0f, 0.0f, *width);
+    const Section s{0, 5, *elements, *Y, *g, *bars, 0.0f, 0.0f, P};
+    ComputeBarWidths(s, CrackBand{10.0f, 0.0f}, *thermal, *strain, *width);
     EXPECT_FLOAT_EQ((*width)(1), 6.0E-4f);
     EXPECT_FLOAT_EQ((*width)(2), 16.0E-4f);
     EXPECT_EQ((*width)(3), 0.125f);

@@ -14,8 +14,24 @@ namespace {
 struct ZoneSection {
     std::int32_t nelx = 2;
     std::int32_t nsteel = 1;
-    ElementReals CY, areaC, ZoneSigmaC, depsc1, depsc0, Depsc2InZone;
-    BarReals SY, areaS, ZoneSigmaS, depss1, depss0, Depss2InZone;
+    ElementTable elements;
+    NodeReals Y;
+    ElementGeometry g;
+    BarTable bars;
+    SectionState state;
+    StrainCorrections out;
+    ElementReals& CY = g.CY;
+    ElementReals& areaC = g.AREA;
+    BarReals& SY = bars.SY;
+    BarReals& areaS = bars.AREA;
+    ElementReals ZoneSigmaC;
+    BarReals ZoneSigmaS;
+    ElementReals& depsc1 = out.depsc;
+    BarReals& depss1 = out.depss;
+    ElementReals& depsc0 = state.depsc0;
+    BarReals& depss0 = state.depss0;
+    ElementReals& Depsc2InZone = state.Depsc2InZone;
+    BarReals& Depss2InZone = state.Depss2InZone;
     MaterialParameters P;
     float Ec = 1.0f;
     float hmax = 2.0f, hmin = 0.0f;
@@ -31,18 +47,22 @@ struct ZoneSection {
         ZoneSigmaC(2) = 1.0f;
         SY(1) = 1.0f;
         areaS(1) = 1.0f;
-        P(param::lcb) = 1.0f;
-        P(param::lcu) = 1.0f;
-        P(param::lsb) = 0.25f;
-        P(param::lsu) = 0.25f;
-        P(param::Es) = 1.0f;
+        P.lcb = 1.0f;
+        P.lcu = 1.0f;
+        P.lsb = 0.25f;
+        P.lsu = 0.25f;
+        P.Es = 1.0f;
         depsc1.fill(9.0f);
         depss1.fill(9.0f);
     }
 
     void run() {
-        SolveCrackZone(nelx, nsteel, CY, SY, areaC, areaS, P, Ec, ZoneSigmaC, ZoneSigmaS, depsc1, depss1, hmax,
-                       hmin, u1, u2, depsc0, depss0, Depsc2InZone, Depss2InZone, OpeningSum1, OpeningSum2);
+        const Section s{nelx, nsteel, elements, Y, g, bars, 0.0f, 0.0f, P};
+        state.u = {u1, u2};
+        state.OpeningSum = {OpeningSum1, OpeningSum2};
+        const CrackOpenings u = SolveCrackZone(s, Ec, CrackBand{hmax, hmin}, ZoneSigmaC, ZoneSigmaS, state, out);
+        u1 = u.u1;
+        u2 = u.u2;
     }
 
     // Axial force of the band's members after the corrections (inside members only).
@@ -55,7 +75,7 @@ struct ZoneSection {
         }
         for (std::int32_t j = 1; j <= nsteel; ++j) {
             if (hmin < SY(j) && SY(j) <= hmax) {
-                n -= (ZoneSigmaS(j) + depss1(j) * P(param::Es)) * areaS(j);
+                n -= (ZoneSigmaS(j) + depss1(j) * P.Es) * areaS(j);
             }
         }
         return n;
@@ -115,8 +135,8 @@ TEST(SolveCrackZone, BarAtTheTopEdgeCouplesOnlyToU1) {
 
 TEST(SolveCrackZone, RatioOneGivesBarsNoStiffness) {
     auto s = std::make_unique<ZoneSection>();
-    s->P(param::lsb) = 1.0f;
-    s->P(param::lsu) = 1.0f;
+    s->P.lsb = 1.0f;
+    s->P.lsu = 1.0f;
     s->depss0(1) = 0.125f;
     s->Depss2InZone(1) = 0.5f;
     s->run();
@@ -162,8 +182,8 @@ TEST(SolveCrackZone, SingularSystemLeavesTheOpenings) {
 
 TEST(SolveCrackZone, ZeroLengthsLeaveTheOpenings) {
     auto zeroBar = std::make_unique<ZoneSection>();
-    zeroBar->P(param::lsb) = 0.0f;
-    zeroBar->P(param::lsu) = 0.0f;
+    zeroBar->P.lsb = 0.0f;
+    zeroBar->P.lsu = 0.0f;
     zeroBar->u1 = 0.5f;
     zeroBar->run();
     EXPECT_EQ(zeroBar->depss1(1), 0.0f);
@@ -172,7 +192,7 @@ TEST(SolveCrackZone, ZeroLengthsLeaveTheOpenings) {
 
     // Opposite concrete lengths: Lc2 is 0 at mid-height.
     auto zeroConcrete = std::make_unique<ZoneSection>();
-    zeroConcrete->P(param::lcu) = -1.0f;
+    zeroConcrete->P.lcu = -1.0f;
     zeroConcrete->nelx = 3;
     zeroConcrete->CY(3) = 1.0f;
     zeroConcrete->areaC(3) = 1.0f;

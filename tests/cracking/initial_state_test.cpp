@@ -57,13 +57,13 @@ TEST_F(InitialStateTest, ZeroSwitchOpensNothingAndStartsFromZeros) {
     WriteStateFile("garbage that is never read\r\n");
     state.SigmaCPrev(3) = 5.0f;
     state.CrackCount(2) = 4;
-    state.u1 = 1.0f;
-    state.RmSwitch = 1;
+    state.u.u1 = 1.0f;
+    state.curvature.RmSwitched = true;
     ReadInitialState(units, 0, 5, 2, state);
     EXPECT_EQ(state.SigmaCPrev(3), 0.0f);
     EXPECT_EQ(state.CrackCount(2), 0);
-    EXPECT_EQ(state.u1, 0.0f);
-    EXPECT_EQ(state.RmSwitch, 0);
+    EXPECT_EQ(state.u.u1, 0.0f);
+    EXPECT_FALSE(state.curvature.RmSwitched);
     EXPECT_FALSE(units.IsOpen(4));
 }
 
@@ -86,12 +86,12 @@ TEST_F(InitialStateTest, SeventeenElementsTakeThreeRecordsPerGroupAndOneForCount
     EXPECT_EQ(state.ThermalStrainS(2), 0.125f);
     EXPECT_EQ(state.SectionM, 5000.0f);  // the moment comes first
     EXPECT_EQ(state.SectionN, 150.0f);
-    EXPECT_FLOAT_EQ(state.u1, 0.1f);
-    EXPECT_FLOAT_EQ(state.u2, 0.2f);
-    EXPECT_EQ(state.hmax0, 900.0f);
-    EXPECT_EQ(state.hmin0, 100.0f);
+    EXPECT_FLOAT_EQ(state.u.u1, 0.1f);
+    EXPECT_FLOAT_EQ(state.u.u2, 0.2f);
+    EXPECT_EQ(state.previous.hmax, 900.0f);
+    EXPECT_EQ(state.previous.hmin, 100.0f);
     EXPECT_EQ(state.AgeOffset, 3.0f);
-    EXPECT_EQ(state.RmSwitch, 1);
+    EXPECT_TRUE(state.curvature.RmSwitched);
     EXPECT_FALSE(units.IsOpen(4));
 }
 

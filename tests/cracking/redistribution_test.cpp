@@ -14,8 +14,19 @@ namespace {
 struct UncrackedSection {
     std::int32_t nelx = 2;
     std::int32_t nsteel = 1;
-    ElementReals CY, areaC, sigmaC, depsc2;
-    BarReals SY, areaS, sigmaS, depss2;
+    ElementTable elements;
+    NodeReals Y;
+    ElementGeometry g;
+    BarTable bars;
+    StrainCorrections out;
+    ElementReals& CY = g.CY;
+    ElementReals& areaC = g.AREA;
+    BarReals& SY = bars.SY;
+    BarReals& areaS = bars.AREA;
+    ElementReals sigmaC;
+    BarReals sigmaS;
+    ElementReals& depsc2 = out.depsc;
+    BarReals& depss2 = out.depss;
     MaterialParameters P;
     float Ec = 1.0f;
     float SectionCentroidY = 1.0f;
@@ -32,19 +43,27 @@ struct UncrackedSection {
         areaC(2) = 1.0f;
         SY(1) = 1.0f;
         areaS(1) = 1.0f;
-        P(param::lcb) = 2.0f;
-        P(param::lcu) = 2.0f;
-        P(param::lsb) = 0.25f;
-        P(param::lsu) = 0.25f;
-        P(param::Es) = 1.0f;
+        P.lcb = 2.0f;
+        P.lcu = 2.0f;
+        P.lsb = 0.25f;
+        P.lsu = 0.25f;
+        P.Es = 1.0f;
         depsc2.fill(9.0f);
         depss2.fill(9.0f);
     }
 
     void run() {
-        RedistributeUncracked(nelx, nsteel, CY, SY, areaC, areaS, P, Ec, sigmaC, sigmaS, depsc2, depss2,
-                              SectionCentroidY, hmax, hmin, SectionN, SectionM, u1, u2, RestraintN, RestraintM,
-                              Opening1, Opening2);
+        const Section s{nelx, nsteel, elements, Y, g, bars, 0.0f, 0.0f, P};
+        StressIncrements increments;
+        increments.SectionCentroidY = SectionCentroidY;
+        increments.RestraintN = RestraintN;
+        increments.RestraintM = RestraintM;
+        const Redistribution r = RedistributeUncracked(s, Ec, CrackBand{hmax, hmin}, sigmaC, sigmaS, increments,
+                                                       SectionN, SectionM, CrackOpenings{u1, u2}, out);
+        Opening1 = r.Opening1;
+        Opening2 = r.Opening2;
+        u1 = r.u.u1;
+        u2 = r.u.u2;
     }
 };
 
@@ -115,7 +134,7 @@ TEST(RedistributeUncracked, LengthsFollowTheBarsInTheBand) {
     // yu = 2/3, e0 = 1, k = 15/26; e_top = 46/26, e_bot = 16/26.
     auto bottom = std::make_unique<UncrackedSection>();
     bottom->SY(1) = 0.0f;
-    bottom->P(param::lcu) = 3.0f;
+    bottom->P.lcu = 3.0f;
     bottom->run();
     EXPECT_NEAR(bottom->Opening1, 46.0f / 26.0f * 3.0f, 1e-5f);
     EXPECT_NEAR(bottom->Opening2, 16.0f / 26.0f * 2.0f, 1e-5f);
@@ -124,7 +143,7 @@ TEST(RedistributeUncracked, LengthsFollowTheBarsInTheBand) {
     // yu = 4/3, e0 = 1, k = 9/26; e_top = 32/26, e_bot = 14/26.
     auto top = std::make_unique<UncrackedSection>();
     top->SY(1) = 2.0f;
-    top->P(param::lsu) = 0.5f;
+    top->P.lsu = 0.5f;
     top->run();
     EXPECT_NEAR(top->Opening1, 32.0f / 26.0f * 0.5f, 1e-6f);
     EXPECT_NEAR(top->Opening2, 14.0f / 26.0f * 0.25f, 1e-6f);

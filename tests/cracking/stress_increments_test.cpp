@@ -15,15 +15,33 @@ namespace {
 struct StressSection {
     std::int32_t nelx = 2;
     std::int32_t nsteel = 1;
-    ElementReals CY, areaC, DT, DSigmaC, DEpsilonC;
-    BarReals SY, areaS, DTS, DSigmaS, DEpsilonS;
+    ElementTable elements;
+    NodeReals Y;
+    ElementGeometry g;
+    BarTable bars;
+    ElementReals& CY = g.CY;
+    ElementReals& areaC = g.AREA;
+    BarReals& SY = bars.SY;
+    BarReals& areaS = bars.AREA;
+    ElementReals DT;
+    BarReals DTS;
     ElementInts CrackCount;
     MaterialParameters P;
     float Ec = 20000.0f;
     std::int32_t nstep = 3;
-    float DSectionN = 0.0f, DSectionM = 0.0f, SectionCentroidY = 0.0f, PrevCurvature = 0.0f;
-    float RestraintN = 0.0f, RestraintM = 0.0f;
-    std::int32_t RmSwitch = 0;
+    StressIncrements inc;
+    ElementReals& DSigmaC = inc.DSigmaC;
+    ElementReals& DEpsilonC = inc.DEpsilonC;
+    BarReals& DSigmaS = inc.DSigmaS;
+    BarReals& DEpsilonS = inc.DEpsilonS;
+    float& DSectionN = inc.DSectionN;
+    float& DSectionM = inc.DSectionM;
+    float& SectionCentroidY = inc.SectionCentroidY;
+    float& RestraintN = inc.RestraintN;
+    float& RestraintM = inc.RestraintM;
+    CurvatureHistory curvature;
+    float& PrevCurvature = curvature.PrevCurvature;
+    bool& RmSwitched = curvature.RmSwitched;
 
     StressSection() {
         CY(1) = 0.0f;
@@ -35,18 +53,17 @@ struct StressSection {
         SY(1) = 50.0f;
         areaS(1) = 10.0f;
         DTS(1) = 5.0f;
-        P(param::AlphaC) = 0.00001f;
-        P(param::Es) = 200000.0f;
-        P(param::AlphaS) = 0.00001f;
-        P(param::Rn) = 0.5f;
-        P(param::Rm1) = 0.5f;
-        P(param::Rm2) = 0.25f;
+        P.alphaC = 0.00001f;
+        P.Es = 200000.0f;
+        P.alphaS = 0.00001f;
+        P.Rn = 0.5f;
+        P.Rm1 = 0.5f;
+        P.Rm2 = 0.25f;
     }
 
     void run() {
-        ComputeStressIncrements(nelx, nsteel, CY, SY, areaC, areaS, P, DT, DTS, Ec, nstep, DSigmaC, DEpsilonC,
-                                DSigmaS, DEpsilonS, DSectionN, DSectionM, SectionCentroidY, PrevCurvature,
-                                RmSwitch, CrackCount, RestraintN, RestraintM);
+        const Section s{nelx, nsteel, elements, Y, g, bars, 0.0f, 0.0f, P};
+        ComputeStressIncrements(s, DT, DTS, Ec, nstep, CrackCount, curvature, inc);
     }
 };
 
@@ -65,7 +82,7 @@ TEST(ComputeStressIncrements, WorkedSection) {
     EXPECT_NEAR(s->DSectionM, 5000.0f, 0.05f);
     EXPECT_EQ(s->RestraintN, 0.5f);
     EXPECT_EQ(s->RestraintM, 0.5f);
-    EXPECT_EQ(s->RmSwitch, 0);
+    EXPECT_FALSE(s->RmSwitched);
 }
 
 TEST(ComputeStressIncrements, UniformIncrementWithoutRestraintGivesNoStress) {
@@ -73,8 +90,8 @@ TEST(ComputeStressIncrements, UniformIncrementWithoutRestraintGivesNoStress) {
     s->DT(1) = 7.0f;
     s->DT(2) = 7.0f;
     s->DTS(1) = 7.0f;
-    s->P(param::Rn) = 0.0f;
-    s->P(param::Rm1) = 0.0f;
+    s->P.Rn = 0.0f;
+    s->P.Rm1 = 0.0f;
     s->run();
     EXPECT_NEAR(s->PrevCurvature, 0.0f, 1e-12f);
     for (std::int32_t e = 1; e <= 2; ++e) {
@@ -91,8 +108,8 @@ TEST(ComputeStressIncrements, FullRestraintTakesTheWholeFreeStrain) {
     s->DT(1) = 7.0f;
     s->DT(2) = 7.0f;
     s->DTS(1) = 7.0f;
-    s->P(param::Rn) = 1.0f;
-    s->P(param::Rm1) = 1.0f;
+    s->P.Rn = 1.0f;
+    s->P.Rm1 = 1.0f;
     s->run();
     const float alpha = 0.00001f;
     for (std::int32_t e = 1; e <= 2; ++e) {
@@ -109,14 +126,14 @@ TEST(ComputeStressIncrements, CurvatureSignChangeSwitchesToRm2ForGood) {
     s->PrevCurvature = 1.0f;  // stale value, dropped at the first analysis step
     s->run();
     EXPECT_EQ(s->RestraintM, 0.5f);
-    EXPECT_EQ(s->RmSwitch, 0);
+    EXPECT_FALSE(s->RmSwitched);
     EXPECT_LT(s->PrevCurvature, 0.0f);
 
     // Same sign again: no switch.
     s->nstep = 3;
     s->run();
     EXPECT_EQ(s->RestraintM, 0.5f);
-    EXPECT_EQ(s->RmSwitch, 0);
+    EXPECT_FALSE(s->RmSwitched);
 
     // The heat moves to the top element: the curvature turns positive.
     s->DT(1) = 0.0f;
@@ -125,13 +142,13 @@ TEST(ComputeStressIncrements, CurvatureSignChangeSwitchesToRm2ForGood) {
     s->run();
     EXPECT_GT(s->PrevCurvature, 0.0f);
     EXPECT_EQ(s->RestraintM, 0.25f);
-    EXPECT_EQ(s->RmSwitch, 1);
+    EXPECT_TRUE(s->RmSwitched);
 
     // Later curvatures of one sign keep Rm2.
     s->nstep = 5;
     s->run();
     EXPECT_EQ(s->RestraintM, 0.25f);
-    EXPECT_EQ(s->RmSwitch, 1);
+    EXPECT_TRUE(s->RmSwitched);
 }
 
 TEST(ComputeStressIncrements, ZeroCurvatureNeverSwitches) {
@@ -140,7 +157,7 @@ TEST(ComputeStressIncrements, ZeroCurvatureNeverSwitches) {
     s->DT(1) = 0.0f;
     s->DTS(1) = 0.0f;
     s->run();  // no temperature change: the curvature is 0
-    EXPECT_EQ(s->RmSwitch, 0);
+    EXPECT_FALSE(s->RmSwitched);
     EXPECT_EQ(s->RestraintM, 0.5f);
 }
 
@@ -182,7 +199,7 @@ TEST(ComputeStressIncrements, AllElementsCrackedGivesZeroIncrements) {
     s->DSectionM = 9.0f;
     s->SectionCentroidY = 42.0f;
     s->PrevCurvature = 0.003f;
-    s->RmSwitch = 1;
+    s->RmSwitched = true;
     s->run();
     for (std::int32_t e = 1; e <= 2; ++e) {
         EXPECT_EQ(s->DSigmaC(e), 0.0f);
@@ -194,7 +211,7 @@ TEST(ComputeStressIncrements, AllElementsCrackedGivesZeroIncrements) {
     EXPECT_EQ(s->DSectionM, 0.0f);
     EXPECT_EQ(s->SectionCentroidY, 42.0f);
     EXPECT_EQ(s->PrevCurvature, 0.003f);
-    EXPECT_EQ(s->RmSwitch, 1);
+    EXPECT_TRUE(s->RmSwitched);
     EXPECT_EQ(s->RestraintM, 0.5f);
 }
 
@@ -206,7 +223,7 @@ TEST(ComputeStressIncrements, OneRowWithoutBarsHasNoCurvature) {
     s->PrevCurvature = 0.5f;
     s->run();
     EXPECT_EQ(s->PrevCurvature, 0.0f);
-    EXPECT_EQ(s->RmSwitch, 0);
+    EXPECT_FALSE(s->RmSwitched);
     // eps0 = 5e-5 on the plane; the first element is 10 degrees warmer than the mean.
     EXPECT_NEAR(s->DSigmaC(1), 20000.0f * (0.5f * 0.00005f - 0.0001f), 1e-4f);
     EXPECT_NEAR(s->DSigmaC(2), 20000.0f * (0.5f * 0.00005f), 1e-4f);

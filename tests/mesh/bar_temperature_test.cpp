@@ -10,6 +10,7 @@
 
 #include "mesh/mesh.hpp"
 #include "mesh_test_support.hpp"
+#include "run/mesh_listing.hpp"
 
 namespace tc {
 namespace {
@@ -47,8 +48,10 @@ protected:
         return nsteel;
     }
     void Interpolate(std::int32_t iecho) {
-        InterpolateBarTemperatures(mesh.X, mesh.Y, mesh.elements, mesh.nelx, nsteel, SX, SY, ELEM, nodeTemp, TS,
-                                   iecho, list);
+        BarLocalCoordinates local;
+        ComputeBarLocalCoordinates(mesh.X, mesh.Y, mesh.elements, nsteel, SX, SY, ELEM, local);
+        InterpolateBarTemperatures(mesh.X, mesh.Y, mesh.elements, mesh.nelx, nsteel, SX, SY, ELEM, nodeTemp, TS);
+        WriteBarTemperatures(list, local, nsteel, nodeTemp, TS, iecho);
     }
     std::string Listing() {
         list.Flush();
@@ -237,7 +240,8 @@ TEST_F(BarTemperatureTest, LocalCoordinatesFoundOnceServeEveryStep) {
         const BarReals direct = TS;
         const std::string afterDirect = Listing();
         TS.fill(99.0f);
-        InterpolateBarTemperatures(local, nsteel, nodeTemp, TS, 1, list);
+        InterpolateBarTemperatures(local, nsteel, nodeTemp, TS);
+        WriteBarTemperatures(list, local, nsteel, nodeTemp, TS, 1);
         for (std::int32_t b = 1; b <= nsteel; ++b) EXPECT_EQ(TS(b), direct(b)) << "bar " << b;
         EXPECT_EQ(Listing().substr(afterDirect.size()), afterDirect.substr(before));
     }

@@ -4,20 +4,20 @@
 
 #include "mesh/mesh.hpp"
 #include "mesh_test_support.hpp"
+#include "run/mesh_listing.hpp"
 
 namespace tc {
 namespace {
 
 using test::Mesh;
 
-struct Geometry {
-    ElementReals CX, CY, AREA;
-    float YTOP = 0.0f, YBOT = 0.0f;
-};
+struct Geometry : ElementGeometry, SectionHeights {};
 
+// The geometry, listed as the run lists it.
 Geometry Compute(const Mesh& m, std::int32_t iecho, Unit& list) {
     Geometry g;
-    ComputeElementGeometry(m.X, m.Y, m.elements, m.nx, m.nelx, g.CX, g.CY, g.AREA, g.YTOP, g.YBOT, iecho, list);
+    static_cast<SectionHeights&>(g) = ComputeElementGeometry(m.X, m.Y, m.elements, m.nx, m.nelx, g);
+    if (iecho >= 1) WriteElementGeometry(list, m.nelx, g);
     return g;
 }
 
@@ -123,6 +123,19 @@ TEST(LocateBarsTest, HighestNumberedBoxWins) {
     EXPECT_EQ(ELEM(3), 1);
     EXPECT_EQ(ELEM(4), 0);
     EXPECT_EQ(ELEM(5), 2);
+}
+
+// The box's top edge is inside: a bar on the section's top face, with no element above to take it,
+// belongs to the element below (and so is not refused as lying in no element).
+TEST(LocateBarsTest, BarOnTheTopEdgeBelongsToTheElementBelow) {
+    const Mesh m = Block();
+    BarReals SX, SY;
+    BarInts ELEM;
+    SX(1) = 5.0f;   SY(1) = 20.0f;  // on element 3's top edge
+    SX(2) = 20.0f;  SY(2) = 20.0f;  // on element 4's outer top corner
+    LocateBars(m.X, m.Y, m.elements, m.nelx, 2, SX, SY, ELEM);
+    EXPECT_EQ(ELEM(1), 3);
+    EXPECT_EQ(ELEM(2), 4);
 }
 
 TEST(LocateBarsTest, TestsTheBoxNotTheElement) {

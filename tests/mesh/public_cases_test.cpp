@@ -12,6 +12,7 @@
 
 #include "mesh/mesh.hpp"
 #include "mesh_test_support.hpp"
+#include "run/mesh_listing.hpp"
 
 namespace tc {
 namespace {
@@ -71,10 +72,10 @@ TEST(PublicCasesTest, ListingsAppearInTheExpectedListFiles) {
         ReadJob(units, stem, job);
 
         const std::string geometryName = folder.File("geometry.out");
-        ElementReals CX, CY, AREA;
-        float YTOP = 0.0f, YBOT = 0.0f;
-        ComputeElementGeometry(job.X, job.Y, job.elements, job.NX, job.NELX, CX, CY, AREA, YTOP, YBOT, job.IECHO,
-                               units.Open(70, geometryName, OpenStatus::Unknown));
+        ElementGeometry g;
+        ComputeElementGeometry(job.X, job.Y, job.elements, job.NX, job.NELX, g);
+        Unit& geometryList = units.Open(70, geometryName, OpenStatus::Unknown);
+        if (job.IECHO >= 1) WriteElementGeometry(geometryList, job.NELX, g);
         units.FlushAll();
         const std::string geometry = test::Contents(geometryName);
         EXPECT_EQ(geometry.empty(), job.IECHO < 1);
@@ -91,8 +92,11 @@ TEST(PublicCasesTest, ListingsAppearInTheExpectedListFiles) {
             BarReals barTemp;
             ReadTemperatureBlock(temperatures, job.NX, job.NELX, job.elements, age, nodeTemp, elementTemp, nstep);
             const std::string barsName = folder.File("bars" + std::to_string(block) + ".out");
-            InterpolateBarTemperatures(job.X, job.Y, job.elements, job.NELX, job.NSTEEL, job.SX, job.SY, job.ELEM,
-                                       nodeTemp, barTemp, job.IECHO, units.Open(71, barsName, OpenStatus::Unknown));
+            BarLocalCoordinates local;
+            ComputeBarLocalCoordinates(job.X, job.Y, job.elements, job.NSTEEL, job.SX, job.SY, job.ELEM, local);
+            InterpolateBarTemperatures(local, job.NSTEEL, nodeTemp, barTemp);
+            WriteBarTemperatures(units.Open(71, barsName, OpenStatus::Unknown), local, job.NSTEEL, nodeTemp, barTemp,
+                                 job.IECHO);
             units.Close(71);
             const std::string bars = test::Contents(barsName);
             EXPECT_EQ(bars.empty(), job.IECHO < 1);

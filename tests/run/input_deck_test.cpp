@@ -176,12 +176,12 @@ TEST_F(InputDeckTest, StoresValuesByTheirFieldsAndPositions) {
     const JobInput& job = *job_;
     EXPECT_EQ(job.IECHO, 2);
     EXPECT_EQ(job.NSTEEL, 2);
-    EXPECT_EQ(job.material(6), 0.00030f);  // "30" without a point: five decimals
-    EXPECT_EQ(job.material(12), 1.0E-5f);
-    EXPECT_EQ(job.material(11), 200000.0f);
-    EXPECT_EQ(job.material(16), 1.1f);
-    EXPECT_EQ(job.material(13), 0.7f);
-    EXPECT_EQ(job.material(15), 0.2f);
+    EXPECT_EQ(job.material.alphaC, 0.00030f);  // "30" without a point: five decimals
+    EXPECT_EQ(job.material.alphaS, 1.0E-5f);
+    EXPECT_EQ(job.material.Es, 200000.0f);
+    EXPECT_EQ(job.material.judge, 1.1f);
+    EXPECT_EQ(job.material.Rn, 0.7f);
+    EXPECT_EQ(job.material.Rm2, 0.2f);
     EXPECT_EQ(job.bars.AREA(1), 10.0f);  // "100" without a point: one decimal
     EXPECT_EQ(job.bars.AREA(2), 198.6f);
     EXPECT_EQ(job.nodes.X(2), 100.0f);  // record 102 is node 2

@@ -27,6 +27,7 @@
 #include "run/input_deck.hpp"
 #include "run/job_files.hpp"
 #include "run/job_input.hpp"
+#include "run/mesh_listing.hpp"
 #include "run/step_loop.hpp"
 #include "support/child_process.hpp"
 
@@ -177,18 +178,17 @@ LoopRun RunLoop(const fs::path& folder) {
     auto job = std::make_unique<JobInput>();
     auto geometry = std::make_unique<ElementGeometry>();
     auto tables = std::make_unique<StepTables>();
-    float YTOP = 0.0f;
-    float YBOT = 0.0f;
     ReadInputDeck(units[unit::Deck], units[unit::Mesh], units[unit::List], *job);
-    ComputeElementGeometry(job->nodes.X, job->nodes.Y, job->elements, job->NX, job->NELX, geometry->CX, geometry->CY,
-                           geometry->AREA, YTOP, YBOT, job->IECHO, units[unit::List]);
+    const SectionHeights heights =
+        ComputeElementGeometry(job->nodes.X, job->nodes.Y, job->elements, job->NX, job->NELX, *geometry);
+    if (job->IECHO >= 1) WriteElementGeometry(units[unit::List], job->NELX, *geometry);
 
     LoopRun run;
     const long long before = allocations.load();
-    RunStepLoop(units, *job, *geometry, YTOP, YBOT, *tables);
+    RunStepLoop(units, *job, *geometry, heights.YTOP, heights.YBOT, *tables);
     run.allocations = allocations.load() - before;
-    run.crackedCount = tables->CrackedCount;
-    run.zone = tables->hmax - tables->hmin;
+    run.crackedCount = tables->step.CrackedCount;
+    run.zone = tables->step.band.hmax - tables->step.band.hmin;
     return run;
 }
 

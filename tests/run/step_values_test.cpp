@@ -1,58 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <string>
-
 #include "run/result_files.hpp"
 #include "run/step_loop.hpp"
 
 namespace tc {
 namespace {
-
-MaterialParameters Concrete() {
-    MaterialParameters P;
-    P(param::Sigma91day) = 40.0f;
-    P(param::ParameterA) = 4.5f;
-    P(param::ParameterB) = 0.95f;
-    P(param::ParameterC) = 0.44f;
-    P(param::FcToEc) = 4700.0f;
-    return P;
-}
-
-TEST(ConcreteProperties, ModulusFactorRisesBetweenDaysThreeAndFive) {
-    const MaterialParameters P = Concrete();
-    float factor, fc, ft, Ec;
-    ComputeConcreteProperties(P, 2.0f, 2, factor, fc, ft, Ec);
-    EXPECT_EQ(factor, 0.73333f);
-    ComputeConcreteProperties(P, 3.0f, 2, factor, fc, ft, Ec);
-    EXPECT_EQ(factor, 0.73333f);
-    ComputeConcreteProperties(P, 4.0f, 2, factor, fc, ft, Ec);
-    EXPECT_FLOAT_EQ(factor, 0.866665f);
-    ComputeConcreteProperties(P, 5.0f, 2, factor, fc, ft, Ec);
-    EXPECT_FLOAT_EQ(factor, 1.0f);
-    ComputeConcreteProperties(P, 5.5f, 2, factor, fc, ft, Ec);
-    EXPECT_EQ(factor, 1.0f);
-}
-
-TEST(ConcreteProperties, StrengthAndModulusAtSevenDays) {
-    float factor, fc, ft, Ec;
-    ComputeConcreteProperties(Concrete(), 7.0f, 3, factor, fc, ft, Ec);
-    EXPECT_NEAR(fc, 280.0f / 11.15f, 1e-4f);
-    EXPECT_FLOAT_EQ(ft, 0.44f * std::sqrt(fc));
-    EXPECT_FLOAT_EQ(Ec, std::sqrt(fc) * 4700.0f);
-}
-
-TEST(ConcreteProperties, NonPositiveStrengthIsRefusedNamingStepAndAge) {
-    float factor, fc, ft, Ec;
-    try {
-        ComputeConcreteProperties(Concrete(), 0.0f, 7, factor, fc, ft, Ec);
-        FAIL() << "age 0 accepted";
-    } catch (const RunError& e) {
-        const std::string text = e.what();
-        EXPECT_NE(text.find("step 7"), std::string::npos) << text;
-        EXPECT_NE(text.find("age 0"), std::string::npos) << text;
-    }
-}
 
 TEST(RunStatusTest, ClassifiesHowFarTheZoneReaches) {
     const float top = 1000.0f, bottom = 0.0f;
