@@ -1,18 +1,10 @@
 // PlanWriting: the record images and field columns of a layout, worked out once when it is parsed.
-#include <atomic>
 #include <string>
 #include <vector>
 
 #include "records/write_plan.hpp"
 
 namespace tc::records_detail {
-namespace {
-
-// The next place for a remembered field text; two fields may share one, which only costs hits.
-std::atomic<std::uint32_t> nextMemo{0};
-
-}  // namespace
-
 std::shared_ptr<const WritePlan> PlanWriting(const Layout& layout) {
     const std::vector<FieldDescriptor>& items = layout.descriptors;
     const auto count = static_cast<std::int32_t>(items.size());
@@ -65,15 +57,8 @@ std::shared_ptr<const WritePlan> PlanWriting(const Layout& layout) {
                         valueKind = Slot::Real;
                         put = item.kind == FieldDescriptor::F ? FixedRoutine(item.decimals) : ExponentRoutine(item.decimals);
                     }
-                    std::uint32_t form = 0;
-                    if ((item.kind == FieldDescriptor::F || item.kind == FieldDescriptor::E) &&
-                        item.width >= MemoMinWidth && item.width <= MemoMaxWidth && item.decimals <= MemoMaxWidth) {
-                        form = static_cast<std::uint32_t>(item.kind) | static_cast<std::uint32_t>(item.width) << 8 |
-                               static_cast<std::uint32_t>(item.decimals) << 16;
-                    }
-                    const std::uint32_t memo = form != 0 ? nextMemo.fetch_add(1, std::memory_order_relaxed) % MemoSlots : 0;
                     plan->fields.push_back({item.kind, valueKind, static_cast<std::int32_t>(image.size()), item.width,
-                                            item.decimals, i, put, form, memo});
+                                            item.decimals, i, put});
                     image.append(columns, ' ');
                     continue;
                 }
@@ -91,19 +76,6 @@ std::shared_ptr<const WritePlan> PlanWriting(const Layout& layout) {
         plan->records.push_back(record);
     }
     plan->reversionRecord = recordAt[static_cast<std::size_t>(layout.reversion)];
-    const PlannedRecord& first = plan->records.front();
-    if (first.next < 0 && first.fieldCount >= 1 && first.fieldCount <= MaxRowFields) {
-        std::uint64_t kinds = 0;
-        for (std::int32_t f = 0; f < first.fieldCount; ++f) {
-            const std::uint8_t valueKind = plan->fields[static_cast<std::size_t>(first.firstField + f)].valueKind;
-            if (valueKind == TextValues) {
-                kinds = 0;
-                break;
-            }
-            kinds |= RowKind(static_cast<Slot::Kind>(valueKind)) << (RowKindBits * f);
-        }
-        plan->rowKinds = kinds;
-    }
     return plan;
 }
 

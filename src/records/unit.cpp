@@ -3,8 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,7 +14,6 @@
 #include <unistd.h>
 #endif
 
-#include "records/deferred_writer.hpp"
 #include "records/number_style.hpp"
 #include "records/replace_file.hpp"
 #include "records/run_error.hpp"
@@ -24,11 +21,8 @@
 namespace tc {
 namespace {
 
-// Output leaves in whole chunks at offsets that are multiples of the chunk, so that the host's
-// page cache takes each as one large group of pages, as it does for a file copy; the buffer
-// holds a chunk and room for the record that passes its end.
-constexpr std::size_t WriteChunk = std::size_t{64} << 10;
-constexpr std::size_t BufferSize = WriteChunk + (std::size_t{8} << 10);
+// Output leaves when the buffer is full; a record larger than the buffer gets a buffer of its own size.
+constexpr std::size_t BufferSize = std::size_t{64} << 10;
 
 // The few calls on the host's files, in one place.
 #ifdef _WIN32
@@ -95,14 +89,10 @@ Unit::~Unit() {
     Release();
 }
 
-std::string Unit::Place(std::string_view operation) const {
-    std::string text = "unit " + std::to_string(number_) + " (" + name_ + "), ";
-    text += operation;
-    return text;
-}
+std::string Unit::Place(std::string_view operation) const { return ErrorHead(number_, name_, operation); }
 
 std::string Unit::Place(std::string_view operation, std::int64_t record) const {
-    return Place(operation) + " of record " + std::to_string(record);
+    return ErrorHead(number_, name_, operation, record);
 }
 
 void Unit::Open(std::int32_t number, std::string name, OpenStatus status) {
@@ -163,7 +153,6 @@ void Unit::Open(std::int32_t number, std::string name, OpenStatus status) {
 }
 
 void Unit::Release() noexcept {
-    deferred_.reset();
     if (fd_ >= 0) OsClose(fd_);
     fd_ = -1;
     writing_ = false;
@@ -187,7 +176,6 @@ void Unit::PutInPlace() {
     } catch (const RunError& e) {
         failure = e.what();
     }
-    deferred_.reset();
     if (OsClose(fd_) != 0 && failure.empty()) {
         const int error = errno;
         failure = Place("close") + ": " + std::strerror(error);
@@ -324,7 +312,7 @@ void Unit::StartWriting() {
     fileOffset_ = cutAt;
 }
 
-void Unit::WriteOut(const char* data, std::size_t length, std::size_t kept) {
+void Unit::WriteOut(const char* data, std::size_t length) {
     fileOffset_ += static_cast<std::int64_t>(length);
     while (length > 0) {
         const long long put = OsWrite(fd_, data, length);
@@ -335,7 +323,7 @@ void Unit::WriteOut(const char* data, std::size_t length, std::size_t kept) {
             // lies at or after data is counted in records_ but did not reach the file.
             const auto* from = reinterpret_cast<const unsigned char*>(data);
             std::int64_t unwritten = 0;
-            for (std::size_t i = 0; i < length + kept; ++i) unwritten += from[i] == '\n' ? 1 : 0;
+            for (std::size_t i = 0; i < length; ++i) unwritten += from[i] == '\n' ? 1 : 0;
             throw RunError(Place("write", records_ - unwritten + 1) + ": " + std::strerror(error));
         }
         data += put;
@@ -343,36 +331,14 @@ void Unit::WriteOut(const char* data, std::size_t length, std::size_t kept) {
     }
 }
 
-void Unit::Defer() {
-    // With a single processor the writer would only take turns with the run.
-    if (fd_ < 0 || deferred_ != nullptr || std::thread::hardware_concurrency() == 1) return;
-    try {
-        deferred_ = std::make_unique<records_detail::DeferredWriter>(*this);
-    } catch (const std::system_error&) {
-        // No thread: the unit writes its own records.
-    }
-}
-
 void Unit::Flush() {
-    if (deferred_ != nullptr) deferred_->Drain();
     if (!writing_ || end_ == 0 || fd_ < 0) return;
     const std::size_t length = end_;
     end_ = 0;  // what could not be written is dropped, so a failing file reports once
-    WriteOut(buffer_.get(), length, 0);
+    WriteOut(buffer_.get(), length);
 }
 
 void Unit::MakeRoom(std::size_t n) {
-    if (writing_ && fd_ >= 0 && end_ >= WriteChunk) {
-        // The whole chunks go; the bytes past the last chunk's end move to the front.
-        const auto offset = static_cast<std::size_t>(fileOffset_) % WriteChunk;
-        const std::size_t whole = (offset + end_) / WriteChunk * WriteChunk - offset;
-        const std::size_t rest = end_ - whole;
-        end_ = 0;  // as in Flush
-        WriteOut(buffer_.get(), whole, rest);
-        std::memmove(buffer_.get(), buffer_.get() + whole, rest);
-        end_ = rest;
-        if (bufferSize_ - end_ >= n) return;
-    }
     Flush();
     if (n > bufferSize_) {
         buffer_ = std::make_unique<char[]>(n);

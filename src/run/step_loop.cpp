@@ -218,8 +218,7 @@ void RunStep(UnitTable& units, const JobInput& job, const ElementGeometry& g, fl
         ComputeConcreteProperties(job.material, t.Age, t.Nstep, t.ModulusFactor, t.fc, t.ft, t.Ec);
     } catch (const RunError& refusal) {
         // An age without strength comes from the step record: say where it stands.
-        throw RunError("unit " + std::to_string(temperatures.number()) + " (" + temperatures.name() + "), record " +
-                       std::to_string(stepRecord) + ": Age (columns 6-15): " + refusal.what());
+        throw RunError(temperatures.Place("read", stepRecord) + ": Age (columns 6-15): " + refusal.what());
     }
     WritePropertyLine(list, t);
 
