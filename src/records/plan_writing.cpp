@@ -76,6 +76,19 @@ std::shared_ptr<const WritePlan> PlanWriting(const Layout& layout) {
         plan->records.push_back(record);
     }
     plan->reversionRecord = recordAt[static_cast<std::size_t>(layout.reversion)];
+    const PlannedRecord& first = plan->records.front();
+    if (first.next < 0 && first.fieldCount >= 1 && first.fieldCount <= MaxRowFields) {
+        std::uint64_t kinds = 0;
+        for (std::int32_t f = 0; f < first.fieldCount; ++f) {
+            const std::uint8_t valueKind = plan->fields[static_cast<std::size_t>(first.firstField + f)].valueKind;
+            if (valueKind == TextValues) {
+                kinds = 0;
+                break;
+            }
+            kinds |= RowKind(static_cast<Slot::Kind>(valueKind)) << (RowKindBits * f);
+        }
+        plan->rowKinds = kinds;
+    }
     return plan;
 }
 

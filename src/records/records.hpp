@@ -11,6 +11,7 @@
 // Besides these calls the layer offers units and their table (unit.hpp, numbered by
 // unit_numbers.hpp), layouts (layout.hpp) and its one error type (run_error.hpp).
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -44,8 +45,12 @@ void Read(Unit& unit, const Layout& layout, Dest&&... dest) {
 // first, at every call of a table's row.
 template <class... Val>
 void Write(Unit& unit, const Layout& layout, const Val&... values) {
+    constexpr std::uint64_t rowKinds = records_detail::RowKinds<Val...>();
     if constexpr (sizeof...(Val) == 0) {
         records_detail::WriteStatement(unit, layout, nullptr, 0);
+    } else if constexpr (rowKinds != 0) {
+        const std::uint32_t bits[] = {std::bit_cast<std::uint32_t>(values)...};
+        records_detail::WriteRowStatement(unit, layout, bits, static_cast<std::int32_t>(sizeof...(Val)), rowKinds);
     } else {
         const records_detail::Slot slots[] = {records_detail::MakeValue(values)...};
         records_detail::WriteStatement(unit, layout, slots, static_cast<std::int32_t>(sizeof...(Val)));

@@ -1,12 +1,13 @@
 #pragma once
 // Internal to the record layer: how a statement's values and destinations reach its engines. Read,
-// Write and WriteFree (records.hpp) put each argument into a slot and call the engines declared
-// here; callers never use this header themselves.
+// Write and WriteFree (records.hpp) put each argument into a slot, or a table row's values into
+// their bits, and call the engines declared here; callers never use this header themselves.
 
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "records/layout.hpp"
 #include "records/unit.hpp"
@@ -58,9 +59,44 @@ Slot MakeValue(const Text<N>& t) { return {Slot::Chars, const_cast<char*>(t.char
 template <class T>
 Slot MakeValue(const T&) = delete;
 
+// A statement of single integers and reals, one per field, fills a table row with no checks of
+// the values on the way: the kinds of its values, RowKindBits to a value in order, are compared
+// with the row's at once. 0 stands for a statement of any other values.
+inline constexpr std::int32_t MaxRowFields = 16;
+inline constexpr std::int32_t RowKindBits = 4;
+constexpr std::uint64_t RowKind(Slot::Kind kind) { return std::uint64_t{kind} + 1; }
+template <class T>
+constexpr std::uint64_t RowKindOf() {
+    if constexpr (std::is_same_v<T, std::int32_t>) return RowKind(Slot::Int);
+    if constexpr (std::is_same_v<T, float>) return RowKind(Slot::Real);
+    return 0;
+}
+template <class... Val>
+constexpr std::uint64_t RowKinds() {
+    if constexpr (sizeof...(Val) == 0 || sizeof...(Val) > MaxRowFields) {
+        return 0;
+    } else {
+        const std::uint64_t each[] = {RowKindOf<Val>()...};
+        std::uint64_t kinds = 0;
+        for (std::size_t i = 0; i < sizeof...(Val); ++i) {
+            if (each[i] == 0) return 0;
+            kinds |= each[i] << (RowKindBits * i);
+        }
+        return kinds;
+    }
+}
+// The kind of the value at index i (from 0) of a statement of the given row kinds.
+inline Slot::Kind RowValueKind(std::uint64_t rowKinds, std::int32_t i) {
+    const auto kind = (rowKinds >> (RowKindBits * i)) & ((std::uint64_t{1} << RowKindBits) - 1);
+    return kind == RowKind(Slot::Int) ? Slot::Int : Slot::Real;
+}
+
 // The engines behind Read, Write and WriteFree.
 void ReadStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);
 void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count);
+// A statement of count single integers and reals given by their bits, of the kinds rowKinds.
+void WriteRowStatement(Unit& unit, const Layout& layout, const std::uint32_t* bits, std::int32_t count,
+                       std::uint64_t rowKinds);
 void WriteFreeStatement(Unit& unit, const Slot* slots, std::int32_t count);
 
 }  // namespace records_detail

@@ -82,8 +82,9 @@ private:
     void StartWriting();
     void MakeRoom(std::size_t n);
     bool Fill();  // reads more input; false at the end of the file
-    // Writes length bytes of whole records from data.
-    void WriteOut(const char* data, std::size_t length);
+    // Writes length bytes from data; kept more bytes of records follow them in the buffer (for
+    // naming the record that failed).
+    void WriteOut(const char* data, std::size_t length, std::size_t kept);
     void Release() noexcept;
 
     std::int32_t number_ = 0;

@@ -50,6 +50,10 @@ struct WritePlan {
     std::vector<PlannedField> fields;
     std::string images;
     std::int32_t reversionRecord = 0;  // the record begun when values remain at the layout's end
+    // A layout of one record of numeric fields only, at most MaxRowFields of them, is a table
+    // row: the kinds of values its fields take, as a statement of single values states its own
+    // (RowKinds). 0 for any other layout.
+    std::uint64_t rowKinds = 0;
 };
 
 // The image's size in bytes: the record, its line end, the padding.

@@ -1,4 +1,5 @@
 // WriteStatement: one Write, building records from the values and the layout's literals.
+#include <bit>
 #include <cstring>
 
 #include "records/number_format.hpp"
@@ -107,6 +108,16 @@ std::uint32_t BitsOf(const Slot& slot, std::int32_t index) {
     return bits;
 }
 
+// A statement of one number per field of a table row, each of the field's kind. Each value goes
+// to its field with no cursor to move.
+void WriteRow(Unit& unit, const WritePlan& plan, const std::uint32_t* bits) {
+    const PlannedRecord& record = plan.records.front();
+    const PlannedField* fields = plan.fields.data() + record.firstField;
+    char* line = StartRecord(unit, plan, record);
+    for (std::int32_t i = 0; i < record.fieldCount; ++i) PutNumber(line, fields[i], bits[i]);
+    unit.CommitRecord(static_cast<std::size_t>(record.length));
+}
+
 // Writes the statement record by record from the layout's plan: the record's image is copied
 // into the unit's buffer and the fields are put over it.
 void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const Slot* slots, std::int32_t count) {
@@ -155,6 +166,29 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
 }
 
 }  // namespace
+
+void WriteRowStatement(Unit& unit, const Layout& layout, const std::uint32_t* bits, std::int32_t count,
+                       std::uint64_t rowKinds) {
+    if (layout.writePlan != nullptr && layout.writePlan->rowKinds == rowKinds) {
+        unit.BeginWriting();
+        WriteRow(unit, *layout.writePlan, bits);
+        return;
+    }
+    // Any other layout takes the values one by one as slots, from storage of their own kinds.
+    std::int32_t integers[MaxRowFields];
+    float reals[MaxRowFields];
+    Slot slots[MaxRowFields];
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (RowValueKind(rowKinds, i) == Slot::Int) {
+            integers[i] = std::bit_cast<std::int32_t>(bits[i]);
+            slots[i] = MakeValue(integers[i]);
+        } else {
+            reals[i] = std::bit_cast<float>(bits[i]);
+            slots[i] = MakeValue(reals[i]);
+        }
+    }
+    WriteStatement(unit, layout, slots, count);
+}
 
 void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
     unit.BeginWriting();
