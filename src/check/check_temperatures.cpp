@@ -14,7 +14,6 @@ void CheckTemperatures(const JobText& text, std::int32_t nodeCount, std::vector<
     if (!blocks || nodeCount < 1) return;
     const std::int32_t recordsPerBlock = (nodeCount + PerRecord - 1) / PerRecord;
     std::vector<float> values(static_cast<std::size_t>(nodeCount));
-    records_detail::RealShapes shapes;
     TemperatureWatch watch(text.name());
     std::int64_t r = 4;
     for (std::int32_t b = 1; b <= *blocks; ++b, r += 1 + recordsPerBlock) {
@@ -23,7 +22,7 @@ void CheckTemperatures(const JobText& text, std::int32_t nodeCount, std::vector<
         bool read = true;
         for (std::int32_t k = 0; k < recordsPerBlock && read; ++k) {
             const std::int32_t count = std::min(PerRecord, nodeCount - k * PerRecord);
-            read = text.Reals(r + 1 + k, 10, count, 3, values.data() + k * PerRecord, shapes);
+            read = text.Reals(r + 1 + k, 10, count, 3, values.data() + k * PerRecord);
         }
         if (!read) break;
         watch.Block(r, b, age->value, values.data(), nodeCount);

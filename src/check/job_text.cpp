@@ -51,20 +51,20 @@ std::optional<JobText::Real> JobText::RealField(std::int64_t r, std::int32_t fir
     if (r < 1 || r > records()) return std::nullopt;
     const std::string field = Field(r, first, last);
     Real real;
-    if (records_detail::ParseRealText(field, decimals, real.value) != FieldStatus::Ok) return std::nullopt;
+    if (records_detail::ParseRealField(field, decimals, real.value) != FieldStatus::Ok) return std::nullopt;
     real.asWritten = real.value;
     for (const char c : field) {
         if (c != ' ') real.text += c;
     }
     real.hasPoint = real.text.find('.') != std::string::npos;
     if (!real.hasPoint && decimals > 0) {
-        records_detail::ParseRealText(field, 0, real.asWritten);
+        records_detail::ParseRealField(field, 0, real.asWritten);
     }
     return real;
 }
 
 bool JobText::Reals(std::int64_t r, std::int32_t width, std::int32_t count, std::int32_t decimals,
-                    float* values, records_detail::RealShapes& shapes) const {
+                    float* values) const {
     if (r < 1 || r > records()) return false;
     const std::string_view record = records_[static_cast<std::size_t>(r - 1)];
     for (std::int32_t i = 0; i < count; ++i) {
@@ -73,7 +73,7 @@ bool JobText::Reals(std::int64_t r, std::int32_t width, std::int32_t count, std:
         // Fields wholly within the record are read in place; the rest are padded with blanks.
         const std::string padded = first + w <= record.size() ? std::string() : Field(r, i * width + 1, (i + 1) * width);
         const std::string_view field = padded.empty() ? record.substr(first, w) : std::string_view(padded);
-        if (records_detail::ParseRealField(field, decimals, values[i], shapes) != FieldStatus::Ok) return false;
+        if (records_detail::ParseRealField(field, decimals, values[i]) != FieldStatus::Ok) return false;
     }
     return true;
 }

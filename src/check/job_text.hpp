@@ -39,9 +39,7 @@ public:
 
     // count real fields of width columns each from column 1 of record r, into values; false when
     // the record is missing or a field is no number.
-    // shapes remembers the fields' shapes from one call to the next, for speed.
-    bool Reals(std::int64_t r, std::int32_t width, std::int32_t count, std::int32_t decimals, float* values,
-               records_detail::RealShapes& shapes) const;
+    bool Reals(std::int64_t r, std::int32_t width, std::int32_t count, std::int32_t decimals, float* values) const;
 
 private:
     std::string name_;

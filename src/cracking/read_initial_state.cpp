@@ -7,7 +7,6 @@
 namespace tc {
 
 namespace {
-constexpr std::int32_t InitialStateUnit = 4;
 constexpr char InitialStateFile[] = "w.dat";
 }  // namespace
 
@@ -35,10 +34,10 @@ void ReadInitialState(UnitTable& units, std::int32_t iinit, std::int32_t nelx, s
 
     // Opening a missing file would create it empty and then fail on the first read; refuse first.
     if (!FileExists(InitialStateFile)) {
-        throw RunError(std::string("unit 4 (") + InitialStateFile + "), open: the initial state file does not exist (Iinit = " +
+        throw RunError(ErrorHead(unit::InitialState, InitialStateFile, "open") + ": the initial state file does not exist (Iinit = " +
                        std::to_string(iinit) + " asks for it in the current folder)");
     }
-    Unit& w = units.Open(InitialStateUnit, InitialStateFile, OpenStatus::Unknown);
+    Unit& w = units.Open(unit::InitialState, InitialStateFile, OpenStatus::Unknown);
     Read(w, "(8E10.3)", Entries(state.SigmaCPrev, 1, nelx));
     Read(w, "(8E10.3)", Entries(state.EpsilonCPrev, 1, nelx));
     Read(w, "(8E10.3)", Entries(state.depsc0, 1, nelx));
@@ -52,7 +51,7 @@ void ReadInitialState(UnitTable& units, std::int32_t iinit, std::int32_t nelx, s
     Read(w, "(7E10.3,I3)", state.SectionM, state.SectionN, state.u.u1, state.u.u2, state.previous.hmax,
          state.previous.hmin, state.AgeOffset, RmSwitch);
     state.curvature.RmSwitched = RmSwitch == 1;
-    units.Close(InitialStateUnit);
+    units.Close(unit::InitialState);
 }
 
 }  // namespace tc

@@ -12,19 +12,14 @@ namespace tc::heat {
 
 namespace {
 
-// The unit of the mesh that the heat analysis reads (the job's mesh unit of the cracking run).
-constexpr std::int32_t MeshUnit = 20;
-
-std::string Place(const Unit& unit) {
-    return "unit " + std::to_string(unit.number()) + " (" + unit.name() + "), record " +
-           std::to_string(unit.records()) + ": ";
-}
+// "unit 20 (mesh.dat), read of record 2: ", the place of a refusal: the record just read.
+std::string Place(const Unit& unit) { return unit.Place("read", unit.records()) + ": "; }
 
 }  // namespace
 
 HeatMesh ReadHeatMesh(const std::string& path) {
     UnitTable units;
-    Unit& mesh = units.Open(MeshUnit, path, OpenStatus::Old);
+    Unit& mesh = units.Open(unit::Mesh, path, OpenStatus::Old);
     std::int32_t unused = 0;
     std::int32_t nx = 0;
     std::int32_t nelx = 0;

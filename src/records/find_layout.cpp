@@ -1,9 +1,9 @@
-// FindLayout: the parsed layout of a string literal, parsed on its first use only.
+// CachedLayout: the parsed layout of a string literal, parsed on its first use only.
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "records/records.hpp"
+#include "records/layout_cache.hpp"
 
 namespace tc::records_detail {
 namespace {
@@ -11,12 +11,7 @@ namespace {
 // An open-addressing table keyed by the literal's address and length; each thread keeps its own.
 class LayoutCache {
 public:
-    // The layout of the text, which becomes the thread's last layout.
-    const Layout& Find(const char* text, std::size_t length) {
-        const Entry found = Search(text, length);
-        lastLayout = {found.text, found.length, found.copy, found.layout};
-        return *found.layout;
-    }
+    const Layout& Find(const char* text, std::size_t length) { return *Search(text, length).layout; }
 
 private:
     struct Entry {
@@ -34,7 +29,7 @@ private:
             if (e.layout == nullptr) break;
             if (e.text == text && e.length == length) {
                 // A char array that is not a literal may have changed since it was parsed.
-                if (!SameText(e.copy, text, length)) e.layout = Parse(text, length, e.copy);
+                if (std::memcmp(e.copy, text, length) != 0) e.layout = Parse(text, length, e.copy);
                 return e;
             }
         }
@@ -89,7 +84,7 @@ private:
 
 }  // namespace
 
-const Layout& FindLayout(const char* text, std::size_t length) {
+const Layout& CachedLayout(const char* text, std::size_t length) {
     thread_local LayoutCache cache;
     return cache.Find(text, length);
 }

@@ -1,18 +1,10 @@
 // PlanWriting: the record images and field columns of a layout, worked out once when it is parsed.
-#include <atomic>
 #include <string>
 #include <vector>
 
 #include "records/write_plan.hpp"
 
 namespace tc::records_detail {
-namespace {
-
-// The next place for a remembered field text; two fields may share one, which only costs hits.
-std::atomic<std::uint32_t> nextMemo{0};
-
-}  // namespace
-
 std::shared_ptr<const WritePlan> PlanWriting(const Layout& layout) {
     const std::vector<FieldDescriptor>& items = layout.descriptors;
     const auto count = static_cast<std::int32_t>(items.size());
@@ -65,15 +57,8 @@ std::shared_ptr<const WritePlan> PlanWriting(const Layout& layout) {
                         valueKind = Slot::Real;
                         put = item.kind == FieldDescriptor::F ? FixedRoutine(item.decimals) : ExponentRoutine(item.decimals);
                     }
-                    std::uint32_t form = 0;
-                    if ((item.kind == FieldDescriptor::F || item.kind == FieldDescriptor::E) &&
-                        item.width >= MemoMinWidth && item.width <= MemoMaxWidth && item.decimals <= MemoMaxWidth) {
-                        form = static_cast<std::uint32_t>(item.kind) | static_cast<std::uint32_t>(item.width) << 8 |
-                               static_cast<std::uint32_t>(item.decimals) << 16;
-                    }
-                    const std::uint32_t memo = form != 0 ? nextMemo.fetch_add(1, std::memory_order_relaxed) % MemoSlots : 0;
                     plan->fields.push_back({item.kind, valueKind, static_cast<std::int32_t>(image.size()), item.width,
-                                            item.decimals, i, put, form, memo});
+                                            item.decimals, i, put});
                     image.append(columns, ' ');
                     continue;
                 }

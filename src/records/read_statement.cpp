@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "records/number_parse.hpp"
-#include "records/records.hpp"
+#include "records/run_error.hpp"
+#include "records/statement_slots.hpp"
 #include "records/statement_support.hpp"
 
 namespace tc::records_detail {
@@ -69,7 +70,7 @@ private:
     void Real(const FieldDescriptor& field, float& dest) {
         const std::size_t start = column_;
         const std::string_view text = Take(static_cast<std::size_t>(field.width));
-        const FieldStatus status = ParseRealField(text, field.decimals, dest, shapes_);
+        const FieldStatus status = ParseRealField(text, field.decimals, dest);
         if (status != FieldStatus::Ok) Refuse(field, start, text, status);
     }
 
@@ -120,7 +121,6 @@ private:
     const Layout& layout_;
     std::string_view record_;
     std::size_t column_ = 0;
-    RealShapes shapes_;
 };
 
 }  // namespace

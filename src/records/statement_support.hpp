@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "records/layout.hpp"
-#include "records/records.hpp"
+#include "records/statement_slots.hpp"
 
 namespace tc::records_detail {
 

@@ -3,8 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,7 +14,6 @@
 #include <unistd.h>
 #endif
 
-#include "records/deferred_writer.hpp"
 #include "records/number_style.hpp"
 #include "records/replace_file.hpp"
 #include "records/run_error.hpp"
@@ -95,14 +92,10 @@ Unit::~Unit() {
     Release();
 }
 
-std::string Unit::Place(std::string_view operation) const {
-    std::string text = "unit " + std::to_string(number_) + " (" + name_ + "), ";
-    text += operation;
-    return text;
-}
+std::string Unit::Place(std::string_view operation) const { return ErrorHead(number_, name_, operation); }
 
 std::string Unit::Place(std::string_view operation, std::int64_t record) const {
-    return Place(operation) + " of record " + std::to_string(record);
+    return ErrorHead(number_, name_, operation, record);
 }
 
 void Unit::Open(std::int32_t number, std::string name, OpenStatus status) {
@@ -163,7 +156,6 @@ void Unit::Open(std::int32_t number, std::string name, OpenStatus status) {
 }
 
 void Unit::Release() noexcept {
-    deferred_.reset();
     if (fd_ >= 0) OsClose(fd_);
     fd_ = -1;
     writing_ = false;
@@ -187,7 +179,6 @@ void Unit::PutInPlace() {
     } catch (const RunError& e) {
         failure = e.what();
     }
-    deferred_.reset();
     if (OsClose(fd_) != 0 && failure.empty()) {
         const int error = errno;
         failure = Place("close") + ": " + std::strerror(error);
@@ -343,18 +334,7 @@ void Unit::WriteOut(const char* data, std::size_t length, std::size_t kept) {
     }
 }
 
-void Unit::Defer() {
-    // With a single processor the writer would only take turns with the run.
-    if (fd_ < 0 || deferred_ != nullptr || std::thread::hardware_concurrency() == 1) return;
-    try {
-        deferred_ = std::make_unique<records_detail::DeferredWriter>(*this);
-    } catch (const std::system_error&) {
-        // No thread: the unit writes its own records.
-    }
-}
-
 void Unit::Flush() {
-    if (deferred_ != nullptr) deferred_->Drain();
     if (!writing_ || end_ == 0 || fd_ < 0) return;
     const std::size_t length = end_;
     end_ = 0;  // what could not be written is dropped, so a failing file reports once

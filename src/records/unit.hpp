@@ -11,10 +11,6 @@
 
 namespace tc {
 
-namespace records_detail {
-class DeferredWriter;
-}
-
 // Old: an existing file. Unknown: created when missing; an existing file keeps its contents until
 // the first write cuts it. Replace: an output written as a new file beside the named one
 // (ReplacementName), which takes the name only when put in place (UnitTable::PutInPlace); closed
@@ -41,14 +37,10 @@ public:
     std::int64_t records() const { return records_; }
     // True when a read would find no further record.
     bool AtEnd();
-    // Writes out what is buffered, statements queued for a deferred unit first; throws RunError
-    // when the file cannot take it.
+    // Writes out what is buffered; throws RunError when the file cannot take it.
     void Flush();
     // A Replace unit: flushes, closes and renames the new file over the named one.
     void PutInPlace();
-    // The writer of a unit whose statements are written by a thread of their own; null for one
-    // that writes its own.
-    records_detail::DeferredWriter* deferred() const { return deferred_.get(); }
 
     // Record-level access used by the statement engines.
     // Next input record without its line end (LF or CR LF); throws RunError at the end of the file.
@@ -78,7 +70,8 @@ public:
         ++records_;
     }
 
-    // "unit 20 (./jobs/wall1/wall1.dat), read of record 7": the head of an error message.
+    // "unit 20 (./jobs/wall1/wall1.dat), read of record 7": the head of an error message about
+    // this unit's file (ErrorHead with its number and name).
     std::string Place(std::string_view operation, std::int64_t record) const;
     std::string Place(std::string_view operation) const;
 
@@ -93,7 +86,6 @@ private:
     // naming the record that failed).
     void WriteOut(const char* data, std::size_t length, std::size_t kept);
     void Release() noexcept;
-    void Defer();
 
     std::int32_t number_ = 0;
     std::string name_;
@@ -108,7 +100,6 @@ private:
     std::int64_t fileOffset_ = 0;      // input: bytes taken from the file so far; output: bytes
                                        // of the file before the buffer's first
     bool eof_ = false;
-    std::unique_ptr<records_detail::DeferredWriter> deferred_;
 };
 
 // The units of a run, 0 to MaxUnit, owned by the run driver.
@@ -133,11 +124,6 @@ public:
     void Close(std::int32_t unit);
     // Writes out every buffered record; never throws (used on the way out after an error).
     void FlushAll() noexcept;
-    // From now on the open unit's statements are written by a thread of their own, while the
-    // run goes on: for an output file of many records. The file's bytes are the same; an error
-    // writing it is reported by a later statement on the unit or when it is flushed. On a host
-    // of one processor, or without a thread to be had, the unit goes on writing its own records.
-    void Defer(std::int32_t unit);
 
 private:
     std::unique_ptr<Unit[]> units_;

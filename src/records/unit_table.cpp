@@ -9,7 +9,7 @@ namespace {
 
 void CheckNumber(std::int32_t unit) {
     if (unit < 0 || unit > MaxUnit) {
-        throw RunError("unit " + std::to_string(unit) + ": not a unit number (0 to " + std::to_string(MaxUnit) + ")");
+        throw RunError(ErrorHead(unit) + ": not a unit number (0 to " + std::to_string(MaxUnit) + ")");
     }
 }
 
@@ -30,7 +30,7 @@ Unit& UnitTable::Open(std::int32_t unit, std::string_view name, OpenStatus statu
 Unit& UnitTable::operator[](std::int32_t unit) {
     CheckNumber(unit);
     Unit& u = units_[static_cast<std::size_t>(unit)];
-    if (!u.isOpen()) throw RunError("unit " + std::to_string(unit) + ": not open");
+    if (!u.isOpen()) throw RunError(ErrorHead(unit) + ": not open");
     return u;
 }
 
@@ -48,7 +48,6 @@ void UnitTable::PutInPlace(std::int32_t unit) {
     units_[static_cast<std::size_t>(unit)].PutInPlace();
 }
 
-void UnitTable::Defer(std::int32_t unit) { (*this)[unit].Defer(); }
 
 void UnitTable::FlushAll() noexcept {
     for (std::int32_t unit = 0; unit <= MaxUnit; ++unit) {

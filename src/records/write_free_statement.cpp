@@ -2,10 +2,10 @@
 // lines when it grows past 79 columns.
 #include <cstring>
 
-#include "records/deferred_writer.hpp"
 #include "records/number_format.hpp"
 #include "records/number_style.hpp"
-#include "records/records.hpp"
+#include "records/run_error.hpp"
+#include "records/statement_slots.hpp"
 #include "records/statement_support.hpp"
 
 namespace tc::records_detail {
@@ -106,14 +106,6 @@ private:
 }  // namespace
 
 void WriteFreeStatement(Unit& unit, const Slot* slots, std::int32_t count) {
-    if (DeferredWriter* writer = unit.deferred(); writer != nullptr) {
-        if (writer->Free(slots, count)) return;
-        writer->Drain();
-    }
-    WriteFreeNow(unit, slots, count);
-}
-
-void WriteFreeNow(Unit& unit, const Slot* slots, std::int32_t count) {
     unit.BeginWriting();
     FreeWriter writer(unit);
     for (std::int32_t s = 0; s < count; ++s) {

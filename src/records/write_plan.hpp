@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "records/layout.hpp"
-#include "records/records.hpp"
+#include "records/statement_slots.hpp"
 #include "records/number_format.hpp"
 #include "records/number_style.hpp"
 
@@ -23,16 +23,7 @@ struct PlannedField {
     std::int32_t decimals;
     std::int32_t descriptor;     // the field's descriptor in the layout, for messages
     FieldRoutine put;            // I, F, E: the routine that writes the value
-    std::uint32_t form;          // F and E fields of MemoMinWidth to MemoMaxWidth columns: their kind,
-                                 // width and decimals (never 0), the key of their texts; 0 for others
-    std::uint32_t memo;          // where the field's last text is remembered, below MemoSlots
 };
-
-// F and E fields of these widths have their last texts remembered, each in one of MemoSlots places
-// handed out in turn as fields are planned.
-inline constexpr std::int32_t MemoMinWidth = 8;
-inline constexpr std::int32_t MemoMaxWidth = 16;
-inline constexpr std::uint32_t MemoSlots = 1024;
 
 // The valueKind of A fields, which take texts and single characters: no slot has it.
 inline constexpr std::uint8_t TextValues = 0xff;

@@ -2,9 +2,9 @@
 #include <bit>
 #include <cstring>
 
-#include "records/deferred_writer.hpp"
 #include "records/number_format.hpp"
-#include "records/records.hpp"
+#include "records/run_error.hpp"
+#include "records/statement_slots.hpp"
 #include "records/statement_support.hpp"
 #include "records/write_plan.hpp"
 
@@ -88,73 +88,10 @@ bool PutPlannedText(char* line, const PlannedField& field, const Slot& slot, std
 
 static_assert(sizeof(float) == sizeof(std::uint32_t) && sizeof(std::int32_t) == sizeof(std::uint32_t));
 
-// The text put lately in planned F and E fields: a column of a table often holds the same value
-// as in the row above, and copying its characters back costs less than working them out again. A
-// text depends only on the value's bits and the field's form, which together are the key, so a
-// place shared by two fields or a plan gone is no harm. A field whose last ColdMisses values all
-// missed is cold: its texts are then remembered only at every ColdRetry-th miss, which spares the
-// columns whose values always change the cost of remembering, and lets a column warm up again.
-struct FieldMemo {
-    std::uint64_t key = 0;  // the form above the value's bits; 0 for none, as no form is 0
-    char text[MemoMaxWidth];
-    std::uint32_t misses = 0;  // since the last hit
-};
-thread_local FieldMemo memos[MemoSlots];
-constexpr std::uint32_t ColdMisses = 8;
-constexpr std::uint32_t ColdRetry = 16;  // a power of two
-
-std::uint64_t MemoKey(const PlannedField& field, std::uint32_t bits) { return std::uint64_t{field.form} << 32 | bits; }
-
-// Copies the characters of a field of MemoMinWidth to MemoMaxWidth columns.
-inline void CopyField(char* to, const char* from, std::int32_t width) {
-    static_assert(MemoMinWidth >= 8 && MemoMaxWidth <= 16);
-    std::memcpy(to, from, 8);
-    std::memcpy(to + width - 8, from + width - 8, 8);
+// Puts a number into its planned field of the record being built in line.
+inline void PutNumber(char* line, const PlannedField& field, std::uint32_t bits) {
+    field.put(line + field.column, field.width, field.decimals, bits);
 }
-
-// The fields of the record being built whose texts are to be remembered once it is done: read
-// back right away, their characters would wait on the stores that just wrote them.
-class Remembering {
-public:
-    // Puts a number into its field of the record being built in line: the remembered text when
-    // the field held the same value last, else the text worked out.
-    void Put(char* line, const PlannedField& field, std::uint32_t bits) {
-        char* at = line + field.column;
-        if (field.form == 0) {
-            field.put(at, field.width, field.decimals, bits);
-            return;
-        }
-        FieldMemo& remembered = memo_[field.memo];
-        if (remembered.key == MemoKey(field, bits)) {
-            remembered.misses = 0;
-            CopyField(at, remembered.text, field.width);
-            return;
-        }
-        field.put(at, field.width, field.decimals, bits);
-        const std::uint32_t misses = ++remembered.misses;
-        if ((misses <= ColdMisses || misses % ColdRetry == 0) && count_ < MaxPending) pending_[count_++] = {&field, bits};
-    }
-
-    // Remembers the texts put into the record just built.
-    void Done(const char* line) {
-        for (std::int32_t i = 0; i < count_; ++i) {
-            const PlannedField& field = *pending_[i].field;
-            memo_[field.memo].key = MemoKey(field, pending_[i].bits);
-            CopyField(memo_[field.memo].text, line + field.column, field.width);
-        }
-        count_ = 0;
-    }
-
-private:
-    static constexpr std::int32_t MaxPending = 16;
-    struct Pending {
-        const PlannedField* field;
-        std::uint32_t bits;
-    };
-    FieldMemo* memo_ = memos;
-    Pending pending_[MaxPending];
-    std::int32_t count_ = 0;
-};
 
 // Starts a record from its image: room for the record and its line end in the unit's buffer.
 inline char* StartRecord(Unit& unit, const WritePlan& plan, const PlannedRecord& record) {
@@ -177,9 +114,7 @@ void WriteRow(Unit& unit, const WritePlan& plan, const std::uint32_t* bits) {
     const PlannedRecord& record = plan.records.front();
     const PlannedField* fields = plan.fields.data() + record.firstField;
     char* line = StartRecord(unit, plan, record);
-    Remembering remembering;
-    for (std::int32_t i = 0; i < record.fieldCount; ++i) remembering.Put(line, fields[i], bits[i]);
-    remembering.Done(line);
+    for (std::int32_t i = 0; i < record.fieldCount; ++i) PutNumber(line, fields[i], bits[i]);
     unit.CommitRecord(static_cast<std::size_t>(record.length));
 }
 
@@ -190,7 +125,6 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
     const Slot* const slotsEnd = slots + count;
     std::int32_t index = 0;
     while (slot != slotsEnd && slot->count <= 0) ++slot;
-    Remembering remembering;
     const PlannedRecord* record = plan.records.data();
     for (;;) {
         char* line = StartRecord(unit, plan, *record);
@@ -202,7 +136,7 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
                 return;
             }
             if (slot->kind == field->valueKind) [[likely]] {
-                remembering.Put(line, *field, BitsOf(*slot, index));
+                PutNumber(line, *field, BitsOf(*slot, index));
             } else if (!PutPlannedText(line, *field, *slot, index)) {
                 unit.Commit(static_cast<std::size_t>(field->column));
                 Mismatch(unit, layout, layout.descriptors[static_cast<std::size_t>(field->descriptor)], *slot);
@@ -213,7 +147,6 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
                 while (slot != slotsEnd && slot->count <= 0) ++slot;
             }
         }
-        remembering.Done(line);
         const auto length = static_cast<std::size_t>(record->length);
         if (record->next < 0 && slot != slotsEnd) {
             // Values remain at the layout's end: a new record from the point of reversion.
@@ -236,23 +169,6 @@ void WritePlanned(Unit& unit, const Layout& layout, const WritePlan& plan, const
 
 void WriteRowStatement(Unit& unit, const Layout& layout, const std::uint32_t* bits, std::int32_t count,
                        std::uint64_t rowKinds) {
-    if (DeferredWriter* writer = unit.deferred(); writer != nullptr) {
-        if (writer->Row(layout, bits, count, rowKinds)) return;
-        writer->Drain();
-    }
-    WriteRowNow(unit, layout, bits, count, rowKinds);
-}
-
-void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
-    if (DeferredWriter* writer = unit.deferred(); writer != nullptr) {
-        if (writer->Statement(layout, slots, count)) return;
-        writer->Drain();
-    }
-    WriteStatementNow(unit, layout, slots, count);
-}
-
-void WriteRowNow(Unit& unit, const Layout& layout, const std::uint32_t* bits, std::int32_t count,
-                 std::uint64_t rowKinds) {
     if (layout.writePlan != nullptr && layout.writePlan->rowKinds == rowKinds) {
         unit.BeginWriting();
         WriteRow(unit, *layout.writePlan, bits);
@@ -271,10 +187,10 @@ void WriteRowNow(Unit& unit, const Layout& layout, const std::uint32_t* bits, st
             slots[i] = MakeValue(reals[i]);
         }
     }
-    WriteStatementNow(unit, layout, slots, count);
+    WriteStatement(unit, layout, slots, count);
 }
 
-void WriteStatementNow(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
+void WriteStatement(Unit& unit, const Layout& layout, const Slot* slots, std::int32_t count) {
     unit.BeginWriting();
     if (layout.writePlan != nullptr) {
         WritePlanned(unit, layout, *layout.writePlan, slots, count);

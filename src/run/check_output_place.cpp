@@ -12,8 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 [[noreturn]] void RefuseOutput(const OutputFile& output, const std::string& why) {
-    throw RunError("unit " + std::to_string(output.unit) + " (" + output.name + "), open: " + why +
-                   "; this run changes nothing");
+    throw RunError(ErrorHead(output.unit, output.name, "open") + ": " + why + "; this run changes nothing");
 }
 
 const char* KindName(fs::file_type type) {

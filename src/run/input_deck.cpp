@@ -12,11 +12,8 @@ namespace tc {
 
 namespace {
 
-// "unit 20 (./job/x.dat), record 2: " - the place of a refused item, in the record layer's style.
-std::string Place(const Unit& unit, std::int64_t record) {
-    return "unit " + std::to_string(unit.number()) + " (" + unit.name() + "), record " + std::to_string(record) +
-           ": ";
-}
+// "unit 20 (./job/x.dat), read of record 2: " - the place of a refused item.
+std::string Place(const Unit& unit, std::int64_t record) { return unit.Place("read", record) + ": "; }
 
 // " (columns 1-5)": the field of a refused value.
 std::string Columns(std::int32_t first, std::int32_t last) {

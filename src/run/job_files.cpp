@@ -21,8 +21,7 @@ constexpr std::int32_t MaxSeparators = 50;
 constexpr std::int32_t MaxBlanksBeforeEnd = 49;
 
 [[noreturn]] void RefusePathLine(std::string_view pathFileName, const std::string& why) {
-    throw RunError("unit " + std::to_string(unit::Path) + " (" + std::string(pathFileName) +
-                   "), record 1: " + why + ", so it names no job folder");
+    throw RunError(ErrorHead(unit::Path, pathFileName, "read", 1) + ": " + why + ", so it names no job folder");
 }
 
 }  // namespace
@@ -159,8 +158,7 @@ void OpenJobFiles(UnitTable& units, RunOutputs& outputs, std::string_view jobFol
 void OpenJob(UnitTable& units, RunOutputs& outputs, std::string& jobFolder, std::string& jobName) {
     Unit& path = units.Open(unit::Path, HostFileName("c:\\path.dat"), OpenStatus::Old);
     if (path.AtEnd()) {
-        throw RunError("unit " + std::to_string(unit::Path) + " (" + path.name() +
-                       "): the path file holds no record, so it names no job folder");
+        throw RunError(path.Place("read", 1) + ": the path file holds no record, so it names no job folder");
     }
     PathLine line;
     Read(path, "(200A1)", Entries(line, 1, PathLineLength));

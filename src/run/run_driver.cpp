@@ -205,9 +205,6 @@ void Run(UnitTable& units, RunOutputs& outputs, RunTables& r, const CommandLine&
         WarnAboutJob(units);
         watch = std::make_unique<check::TemperatureWatch>(units[unit::Temperature].name());
     }
-    // The list file takes most of a run's bytes: its records are built on another processor
-    // while the steps go on.
-    units.Defer(unit::List);
     ReadInputDeck(units[unit::Deck], units[unit::Mesh], units[unit::List], r.job);
     const SectionHeights heights =
         ComputeElementGeometry(r.job.nodes.X, r.job.nodes.Y, r.job.elements, r.job.NX, r.job.NELX, r.geometry);

@@ -32,8 +32,7 @@ void RunStep(UnitTable& units, const JobInput& job, const Section& section, Step
         step.concrete = ConcreteLaw(job.material, t.Age, step.Nstep);
     } catch (const RunError& refusal) {
         // An age without strength comes from the step record: say where it stands.
-        throw RunError("unit " + std::to_string(temperatures.number()) + " (" + temperatures.name() + "), record " +
-                       std::to_string(stepRecord) + ": Age (columns 6-15): " + refusal.what());
+        throw RunError(temperatures.Place("read", stepRecord) + ": Age (columns 6-15): " + refusal.what());
     }
     WritePropertyLine(list, t);
 

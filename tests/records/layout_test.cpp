@@ -132,7 +132,7 @@ TEST(CachedLayout, ArrayRewrittenInPlaceIsParsedAgain) {
 }
 
 TEST(CachedLayout, RewriteSeenAtEveryPlaceOfALongerArray) {
-    // The layout used last is checked first, a word at a time: a change anywhere counts.
+    // The text is compared whole on every use: a change anywhere counts.
     char text[] = "(I1,I2,I3,I4,I5,I6)";
     for (std::size_t field = 0; field < 6; ++field) {
         const std::size_t digit = 2 + 3 * field;

@@ -124,9 +124,8 @@ TEST_F(WritePlanTest, ManyRecordsPassTheUnitsBuffer) {
 }
 
 TEST_F(WritePlanTest, ColumnsRepeatingTheirValues) {
-    // Fields remember their last text: values that repeat down a column, values of the same text
-    // but other bits (zero and negative zero, -0.0004 and -0.0 in F10.2), and a column that
-    // changes every row.
+    // Values that repeat down a column, values of the same text but other bits (zero and negative
+    // zero, -0.0004 and -0.0 in F10.2), and a column that changes every row.
     const float set[] = {0.0f, -0.0f, -0.0004f, 12.5f, 12.5f, -3.0e-5f, 1.0e-38f, 999.99f};
     for (std::int32_t row = 0; row < 400; ++row) {
         const float a = set[row % 8];
@@ -154,16 +153,12 @@ TEST(WritePlan, LayoutsWrittenItemByItem) {
     EXPECT_NE(ParseLayout("(4000X,I5)").writePlan, nullptr);
 }
 
-class RememberedTextTest : public records_test::OutputTest {};
+class AlternatingLayoutsTest : public records_test::OutputTest {};
 
-TEST_F(RememberedTextTest, FieldsSharingAPlaceKeepTheirOwnForms) {
-    // The places for remembered texts go round: after MemoSlots more planned fields the next one
-    // shares the first one's place, with another form.
+TEST_F(AlternatingLayoutsTest, EachKeepsItsOwnForm) {
+    // Two planned layouts taking the same values in turn: each writes them in its own form.
     const Layout first = ParseLayout("(E10.3)");
-    std::vector<Layout> between;
-    for (std::uint32_t i = 1; i < records_detail::MemoSlots; ++i) between.push_back(ParseLayout("(F9.1)"));
     const Layout sharing = ParseLayout("(F12.4)");
-    ASSERT_EQ(first.writePlan->fields[0].memo, sharing.writePlan->fields[0].memo);
     const float x = 1.5f;
     const float y = -2.25f;
     Write(Out(), first, x);

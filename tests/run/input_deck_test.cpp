@@ -223,7 +223,7 @@ TEST_F(InputDeckTest, RefusesCountsBeyondTheTablesAfterEchoingThem) {
     Deck d = SmallJob();
     d.dat[1] = "  800    2    2       0.0";
     const std::string refusal = Run(d);
-    EXPECT_NE(refusal.find("unit 20 (" + (root_ / "x.dat").string() + "), record 2: NX = 800"), std::string::npos)
+    EXPECT_NE(refusal.find("unit 20 (" + (root_ / "x.dat").string() + "), read of record 2: NX = 800"), std::string::npos)
         << refusal;
     EXPECT_NE(refusal.find("700"), std::string::npos);
     EXPECT_NE(List().find("          NX     =  800\r\n"), std::string::npos);
@@ -240,7 +240,7 @@ TEST_F(InputDeckTest, RefusesCountsBeyondTheTablesAfterEchoingThem) {
     d = SmallJob();
     d.inp[1] = "  201";
     const std::string bars = Run(d);
-    EXPECT_NE(bars.find("unit 10 (" + (root_ / "x.inp").string() + "), record 2: NSTEEL = 201"), std::string::npos)
+    EXPECT_NE(bars.find("unit 10 (" + (root_ / "x.inp").string() + "), read of record 2: NSTEEL = 201"), std::string::npos)
         << bars;
 }
 
@@ -257,7 +257,7 @@ TEST_F(InputDeckTest, RefusesABarInNoElementAfterTheListing) {
     Deck d = SmallJob();
     d.inp[7] = R(5, "2") + R(15, "500.0") + R(15, "60.0") + R(15, "198.6");
     const std::string refusal = Run(d);
-    EXPECT_NE(refusal.find("unit 10 (" + (root_ / "x.inp").string() + "), record 8: bar 2"), std::string::npos)
+    EXPECT_NE(refusal.find("unit 10 (" + (root_ / "x.inp").string() + "), read of record 8: bar 2"), std::string::npos)
         << refusal;
     EXPECT_NE(List().find("              2     500.0      60.0     198.6         0\r\n"), std::string::npos);
     EXPECT_NE(List().find("Node - Element data"), std::string::npos);

@@ -1,6 +1,5 @@
 // The step loop allocates nothing once it runs: every table is fixed, layouts are parsed on their
-// first use only, and the units write through buffers opened with them (the list file's statements
-// through a queue made when it is deferred). This file replaces the
+// first use only, and the units write through buffers opened with them. This file replaces the
 // global allocation functions of the test program with counting ones, runs the loop of a small
 // cracking job with 1 step and with 40 steps, and requires both runs to allocate the same number
 // of times, so that steps 2 to 40 allocate nothing.
@@ -174,7 +173,6 @@ LoopRun RunLoop(const fs::path& folder) {
     RunOutputs outputs;
     UnitTable units;
     OpenJobFiles(units, outputs, folder.string() + "/", "small");
-    units.Defer(unit::List);  // as the run driver does: the list file's records built by another thread
     auto job = std::make_unique<JobInput>();
     auto geometry = std::make_unique<ElementGeometry>();
     auto tables = std::make_unique<StepTables>();
