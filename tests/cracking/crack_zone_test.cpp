@@ -6,24 +6,15 @@
 #include <memory>
 
 #include "cracking/cracking.hpp"
+#include "section_tables.hpp"
 
 namespace tc {
 namespace {
 
 // The band 0..2 with two elements at 0.5 and 1.5 and one bar at 1.0, all of area 1.
-struct ZoneSection {
-    std::int32_t nelx = 2;
-    std::int32_t nsteel = 1;
-    ElementTable elements;
-    NodeReals Y;
-    ElementGeometry g;
-    BarTable bars;
+struct ZoneSection : SectionTables {
     SectionState state;
     StrainCorrections out;
-    ElementReals& CY = g.CY;
-    ElementReals& areaC = g.AREA;
-    BarReals& SY = bars.SY;
-    BarReals& areaS = bars.AREA;
     ElementReals ZoneSigmaC;
     BarReals ZoneSigmaS;
     ElementReals& depsc1 = out.depsc;
@@ -32,7 +23,6 @@ struct ZoneSection {
     BarReals& depss0 = state.depss0;
     ElementReals& Depsc2InZone = state.Depsc2InZone;
     BarReals& Depss2InZone = state.Depss2InZone;
-    MaterialParameters P;
     float Ec = 1.0f;
     float hmax = 2.0f, hmin = 0.0f;
     float u1 = 0.0f, u2 = 0.0f;
@@ -57,7 +47,7 @@ struct ZoneSection {
     }
 
     void run() {
-        const Section s{nelx, nsteel, elements, Y, g, bars, 0.0f, 0.0f, P};
+        const Section s = View();
         state.u = {u1, u2};
         state.OpeningSum = {OpeningSum1, OpeningSum2};
         const CrackOpenings u = SolveCrackZone(s, Ec, CrackBand{hmax, hmin}, ZoneSigmaC, ZoneSigmaS, state, out);

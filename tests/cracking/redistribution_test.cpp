@@ -6,28 +6,18 @@
 #include <memory>
 
 #include "cracking/cracking.hpp"
+#include "section_tables.hpp"
 
 namespace tc {
 namespace {
 
 // Band 0..2; elements at -1 and 3 and one bar at 1, all of area 1 and without stress.
-struct UncrackedSection {
-    std::int32_t nelx = 2;
-    std::int32_t nsteel = 1;
-    ElementTable elements;
-    NodeReals Y;
-    ElementGeometry g;
-    BarTable bars;
+struct UncrackedSection : SectionTables {
     StrainCorrections out;
-    ElementReals& CY = g.CY;
-    ElementReals& areaC = g.AREA;
-    BarReals& SY = bars.SY;
-    BarReals& areaS = bars.AREA;
     ElementReals sigmaC;
     BarReals sigmaS;
     ElementReals& depsc2 = out.depsc;
     BarReals& depss2 = out.depss;
-    MaterialParameters P;
     float Ec = 1.0f;
     float SectionCentroidY = 1.0f;
     float hmax = 2.0f, hmin = 0.0f;
@@ -53,7 +43,7 @@ struct UncrackedSection {
     }
 
     void run() {
-        const Section s{nelx, nsteel, elements, Y, g, bars, 0.0f, 0.0f, P};
+        const Section s = View();
         StressIncrements increments;
         increments.SectionCentroidY = SectionCentroidY;
         increments.RestraintN = RestraintN;

@@ -7,26 +7,16 @@
 #include <memory>
 
 #include "cracking/cracking.hpp"
+#include "section_tables.hpp"
 
 namespace tc {
 namespace {
 
 // Two elements of area 100 at heights 0 and 100 and one bar of area 10 at 50.
-struct StressSection {
-    std::int32_t nelx = 2;
-    std::int32_t nsteel = 1;
-    ElementTable elements;
-    NodeReals Y;
-    ElementGeometry g;
-    BarTable bars;
-    ElementReals& CY = g.CY;
-    ElementReals& areaC = g.AREA;
-    BarReals& SY = bars.SY;
-    BarReals& areaS = bars.AREA;
+struct StressSection : SectionTables {
     ElementReals DT;
     BarReals DTS;
     ElementInts CrackCount;
-    MaterialParameters P;
     float Ec = 20000.0f;
     std::int32_t nstep = 3;
     StressIncrements inc;
@@ -62,7 +52,7 @@ struct StressSection {
     }
 
     void run() {
-        const Section s{nelx, nsteel, elements, Y, g, bars, 0.0f, 0.0f, P};
+        const Section s = View();
         ComputeStressIncrements(s, DT, DTS, Ec, nstep, CrackCount, curvature, inc);
     }
 };
