@@ -74,10 +74,10 @@ ConductionSystem AssembleConduction(const HeatMesh& mesh, const ElementMaterials
         if (m.heat) {
             HeatSource* source = nullptr;
             for (HeatSource& h : s.sources) {
-                if (h.rise == &m.rise) source = &h;
+                if (h.material == &m) source = &h;
             }
             if (source == nullptr) {
-                s.sources.push_back({&m.rise, std::vector<double>(static_cast<std::size_t>(n), 0.0)});
+                s.sources.push_back({&m, std::vector<double>(static_cast<std::size_t>(n), 0.0)});
                 source = &s.sources.back();
             }
             for (std::size_t a = 0; a < 4; ++a) source->capacity[static_cast<std::size_t>(c[a])] += ce[a];

@@ -43,13 +43,54 @@ struct AdiabaticRise {
     double At(double t) const;
 };
 
+// alpha(t_e) = alpha_u exp(-(tau / t_e)^beta), t_e the equivalent age in hours; the heat released
+// per m3 of concrete is Hu * cementitious * alpha.
+struct HydrationParameters {
+    double Hu = 0.0;            // J per kg of cementitious material
+    double cementitious = 0.0;  // kg/m3
+    double alphaU = 0.0;        // ultimate degree of hydration
+    double tau = 0.0;           // h
+    double beta = 0.0;
+    double Degree(double equivalentHours) const;
+};
+
+// A cement's composition by mass (shares of 1) and its Blaine fineness (m2/kg).
+struct CementComposition {
+    double C3S = 0.0, C2S = 0.0, C3A = 0.0, C4AF = 0.0, SO3 = 0.0, freeCaO = 0.0, MgO = 0.0, blaine = 0.0;
+};
+
+// A mix by its contents per m3 of concrete (kg/m3); fly ash with the CaO share of its mass.
+struct MixDesign {
+    double cement = 0.0;
+    std::string cementType;        // a named preset, or empty when the composition is given
+    CementComposition composition;
+    double flyAsh = 0.0, flyAshCaO = 0.0, slag = 0.0, silicaFume = 0.0, water = 0.0;
+    double Cementitious() const { return cement + flyAsh + slag + silicaFume; }
+};
+
+// Where a material's heat of hydration comes from: an adiabatic curve on the concrete age (with an
+// activation energy, on the equivalent age, the curve's own clock converted along the test's
+// temperature history), the exponential degree of hydration given, or the same derived from the mix.
+// On the equivalent age t_e = sum exp((E/R)(1/T_r - 1/T)) dt (T in kelvin).
+struct HeatRelease {
+    enum class Form { AdiabaticRise, Hydration, Mix };
+    Form form = Form::AdiabaticRise;
+    AdiabaticRise rise;
+    HydrationParameters hydration;    // given, or derived from the mix
+    MixDesign mix;
+    bool equivalentAge = false;       // released on the equivalent age
+    double activationEnergy = 0.0;    // J/mol
+    double referenceTemperature = 20.0;    // C
+    double testPlacingTemperature = 20.0;  // C: the adiabatic test's start
+};
+
 struct Material {
     double conductivity = 0.0;   // W/(m K)
     double density = 0.0;        // kg/m3
     double specificHeat = 0.0;   // J/(kg K)
     double initialTemperature = 0.0;  // C at age 0
     bool heat = true;            // releases heat of hydration
-    AdiabaticRise rise;
+    HeatRelease release;
 };
 
 // Which boundary edges an entry takes: a side of the bounding box, or the line x = value / y = value,
@@ -153,11 +194,18 @@ BoundaryGroups SelectBoundaryEdges(const HeatSettings& settings, const HeatMesh&
 // else the initial temperature of a region holding the node (the later element wins).
 std::vector<double> InitialTemperatures(const HeatMesh& mesh, const ElementMaterials& materials);
 
-// Runs the heat analysis and hands every output age's node temperatures to block (in output order).
-// Returns the heat balance of the whole run.
+// The young concrete's hydration at an output age: its hottest node's temperature (C), equivalent
+// age (days) and degree of hydration (for an adiabatic curve, the share of its final rise), and the
+// degree of hydration over its nodes weighted by their capacity.
+struct HydrationRecord {
+    double age = 0.0, hottest = 0.0, hottestEquivalentAge = 0.0, hottestDegree = 0.0, meanDegree = 0.0;
+};
+
+// Runs the heat analysis and hands every output age's node temperatures to block (in output order);
+// history, when given, gets one record per output age. Returns the heat balance of the whole run.
 HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                             const std::function<void(double age, const std::vector<double>& T)>& block,
-                            const StepOptions& options = {});
+                            const StepOptions& options = {}, std::vector<HydrationRecord>* history = nullptr);
 
 // For every node of the job's mesh, the node of the heat mesh at the same X, Y (within 0.001 mm).
 // Refuses a job node with no match, naming it.

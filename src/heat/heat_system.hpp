@@ -13,9 +13,9 @@ namespace tc::heat {
 inline constexpr double SecondsPerDay = 86400.0;
 inline constexpr double MetresPerMm = 0.001;
 
-// The heat-releasing elements of one adiabatic curve and their share of every node's capacity.
+// The heat-releasing elements of one material and their share of every node's capacity.
 struct HeatSource {
-    const AdiabaticRise* rise = nullptr;
+    const Material* material = nullptr;
     std::vector<double> capacity;  // J/K per node
 };
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "heat/heat.hpp"
+#include "heat/read_heat_release.hpp"
 #include "heat/toml_reader.hpp"
 #include "records/run_error.hpp"
 
@@ -84,28 +85,13 @@ public:
         }
         return steps;
     }
-
-    AdiabaticRise Rise(const toml::node& node, const std::string& key) const {
-        const toml::table& table = Table(node, key);
-        const std::string prefix = key + ".";
-        CheckKeys(table, prefix, {"K", "alpha", "beta", "t0"});
-        AdiabaticRise rise;
-        rise.K = RequiredNumber(table, "K", prefix);
-        rise.alpha = RequiredNumber(table, "alpha", prefix);
-        rise.beta = OptionalNumber(table, "beta", prefix).value_or(1.0);
-        rise.t0 = OptionalNumber(table, "t0", prefix).value_or(0.0);
-        if (rise.K < 0.0) Fail(table.get("K"), prefix + "K", "must not be negative");
-        Positive(table, "alpha", prefix, rise.alpha);
-        if (table.get("beta") != nullptr) Positive(table, "beta", prefix, rise.beta);
-        if (rise.t0 < 0.0) Fail(table.get("t0"), prefix + "t0", "must not be negative");
-        return rise;
-    }
 };
 
 Material ReadConcrete(const Reader& r, const toml::table& root) {
     const toml::table& t = r.Table(r.Required(root, "concrete", ""), "concrete");
     const std::string p = "concrete.";
-    r.CheckKeys(t, p, {"conductivity", "density", "specific_heat", "placing_temperature", "adiabatic_rise"});
+    r.CheckKeys(t, p, {"conductivity", "density", "specific_heat", "placing_temperature", "adiabatic_rise", "hydration",
+                       "mix"});
     Material m;
     m.conductivity = r.RequiredNumber(t, "conductivity", p);
     m.density = r.RequiredNumber(t, "density", p);
@@ -114,7 +100,9 @@ Material ReadConcrete(const Reader& r, const toml::table& root) {
     r.Positive(t, "conductivity", p, m.conductivity);
     r.Positive(t, "density", p, m.density);
     r.Positive(t, "specific_heat", p, m.specificHeat);
-    m.rise = r.Rise(r.Required(t, "adiabatic_rise", p), p + "adiabatic_rise");
+    const std::optional<HeatRelease> release = ReadHeatRelease(r, t, p);
+    if (!release) r.Fail(&t, p + "adiabatic_rise", "is missing (give the heat source: adiabatic_rise, hydration or mix)");
+    m.release = *release;
     m.heat = true;
     return m;
 }
@@ -198,7 +186,7 @@ std::vector<Region> ReadRegions(const Reader& r, const toml::table& root, const 
         const toml::table& t = r.Table(node, "region");
         const std::string p = "region.";
         r.CheckKeys(t, p, {"elements", "conductivity", "density", "specific_heat", "initial_temperature", "heat",
-                           "adiabatic_rise"});
+                           "adiabatic_rise", "hydration", "mix"});
         Region region;
         region.line = static_cast<std::int32_t>(t.source().begin.line);
         const toml::node& elements = r.Required(t, "elements", p);
@@ -238,7 +226,7 @@ std::vector<Region> ReadRegions(const Reader& r, const toml::table& root, const 
             if (!heat->is_boolean()) r.Fail(heat, p + "heat", "must be true or false, not " + TomlReader::TypeName(*heat));
             m.heat = *heat->value_exact<bool>();
         }
-        if (const toml::node* rise = t.get("adiabatic_rise")) m.rise = r.Rise(*rise, p + "adiabatic_rise");
+        if (const std::optional<HeatRelease> release = ReadHeatRelease(r, t, p)) m.release = *release;
         regions.push_back(std::move(region));
     }
     return regions;

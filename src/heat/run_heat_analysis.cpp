@@ -1,7 +1,14 @@
 // Time stepping of the heat analysis from age 0 to the last output age, B = K + H:
 //   backward Euler   (C / dt + B) T1 = C / dt T0 + Q / dt + f(t1)
 //   Crank-Nicolson   (C / dt + B / 2) T1 = (C / dt - B / 2) T0 + Q / dt + (f(t0) + f(t1)) / 2
-//   Q_i = sum over sources C_i (T_ad(t1) - T_ad(t0))
+//   Q_i = sum over sources C_i (R(t_e1,i) - R(t_e0,i)),   R the source's released rise (C)
+// On the concrete age (an adiabatic curve without activation energy) t_e = t and R = T_ad. On the
+// equivalent age every node carries its own t_e, advanced by Simpson's rule along the step's
+// temperature (linear in time): t_e1 = t_e0 + dt (f(T0) + 4 f((T0 + T1) / 2) + f(T1)) / 6. T1 is
+// found by iterating the step: the end temperatures are first predicted from the last step's
+// change, the heat they imply released, the system solved, and again with the solution until no
+// node moves by more than 1e-4 C; the factorised system is the same in every pass, so a pass costs
+// one back substitution, and the prediction leaves one or two passes in most steps.
 // Every run of equal steps (after age 0, a change of step size or of a heat transfer coefficient)
 // starts with backward Euler steps, which damp the sudden changes that Crank-Nicolson would
 // carry on as an oscillation; the second-order Crank-Nicolson steps follow. The heat of a step is
@@ -15,15 +22,33 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include <Eigen/SparseCholesky>
 
+#include "heat/heat_release.hpp"
 #include "heat/heat_system.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::heat {
 
 namespace {
+
+// The age at which a source's release starts: an adiabatic curve's t0 on its own clock (the
+// structure's equivalent age runs near it), else at placing.
+double Start(const HeatSource& s) {
+    const HeatRelease& r = s.material->release;
+    return r.form == HeatRelease::Form::AdiabaticRise ? r.rise.t0 : 0.0;
+}
+
+// A source released on the equivalent age: every node's t_e, its released rise and its rate.
+struct EquivalentAgeState {
+    const HeatSource* source = nullptr;
+    EquivalentAgeRelease law;
+    std::vector<Eigen::Index> nodes;           // the nodes with a share of the source's capacity
+    std::vector<double> te, rise, rate;        // per entry of nodes, at the step's start
+    std::vector<double> teEnd, riseEnd;        // at the step's end, as the current pass has them
+};
 
 // The ages at which the stepping must stop: every output age, the ages where a heat transfer
 // coefficient changes, and the start of each heat release and a day later (the end of the short
@@ -35,8 +60,8 @@ std::vector<double> StopAges(const HeatSettings& settings, const ConductionSyste
         if (!b.fixed) stops.insert(stops.end(), b.h.from.begin(), b.h.from.end());
     }
     for (const HeatSource& s : system.sources) {
-        stops.push_back(s.rise->t0);
-        stops.push_back(s.rise->t0 + 1.0);
+        stops.push_back(Start(s));
+        stops.push_back(Start(s) + 1.0);
     }
     std::sort(stops.begin(), stops.end());
     std::vector<double> kept;
@@ -49,10 +74,14 @@ std::vector<double> StopAges(const HeatSettings& settings, const ConductionSyste
 // The longest step at age t: short during the first day of any heat release.
 double LongestStep(const ConductionSystem& system, const StepOptions& options, double t) {
     for (const HeatSource& s : system.sources) {
-        if (t >= s.rise->t0 && t < s.rise->t0 + 1.0) return options.firstDayStep;
+        if (t >= Start(s) && t < Start(s) + 1.0) return options.firstDayStep;
     }
     return options.maxStep;
 }
+
+// A step's passes end when no node's end temperature moves by more than this (C).
+constexpr double PassTolerance = 1e-4;
+constexpr std::int32_t MaxPasses = 50;
 
 std::vector<std::int32_t> Phases(const HeatSettings& settings, double t) {
     std::vector<std::int32_t> phase;
@@ -64,7 +93,7 @@ std::vector<std::int32_t> Phases(const HeatSettings& settings, double t) {
 
 HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                             const std::function<void(double age, const std::vector<double>& T)>& block,
-                            const StepOptions& options) {
+                            const StepOptions& options, std::vector<HydrationRecord>* history) {
     const ElementMaterials materials = AssignMaterials(settings, mesh);
     const BoundaryGroups groups = SelectBoundaryEdges(settings, mesh);
     const ConductionSystem system = AssembleConduction(mesh, materials);
@@ -141,8 +170,72 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     std::vector<std::int32_t> factorisedPhase;
     std::int32_t eulerStepsLeft = 0;
 
+    // The sources released on the equivalent age, each node's t_e from 0 at placing.
+    const double horizon = settings.outputAges.back();
+    std::vector<EquivalentAgeState> equivalent;
+    for (const HeatSource& source : system.sources) {
+        if (!source.material->release.equivalentAge) continue;
+        EquivalentAgeState e{&source, EquivalentAgeRelease(*source.material, horizon), {}, {}, {}, {}, {}, {}};
+        for (Eigen::Index i = 0; i < n; ++i) {
+            if (source.capacity[static_cast<std::size_t>(i)] > 0.0) e.nodes.push_back(i);
+        }
+        e.te.assign(e.nodes.size(), 0.0);
+        e.rise.assign(e.nodes.size(), e.law.Rise(0.0));
+        for (Eigen::Index i : e.nodes) e.rate.push_back(e.law.Rate(T(i)));
+        e.teEnd = e.te;
+        e.riseEnd = e.rise;
+        equivalent.push_back(std::move(e));
+    }
+    // The young concrete's hydration at every output age, when asked for.
+    const HeatSource* concrete = nullptr;
+    for (const HeatSource& source : system.sources) {
+        if (concrete == nullptr || source.material == &settings.concrete) concrete = &source;
+        if (source.material == &settings.concrete) break;
+    }
+    const auto record = [&](double age) {
+        if (history == nullptr || concrete == nullptr) return;
+        const EquivalentAgeState* state = nullptr;
+        for (const EquivalentAgeState& e : equivalent) {
+            if (e.source == concrete) state = &e;
+        }
+        std::optional<EquivalentAgeRelease> ageLaw;
+        if (state == nullptr) ageLaw.emplace(*concrete->material, horizon);
+        const EquivalentAgeRelease& law = state != nullptr ? state->law : *ageLaw;
+        HydrationRecord r;
+        r.age = age;
+        r.hottest = -1e300;
+        double weighted = 0.0, total = 0.0;
+        std::size_t k = 0;
+        for (Eigen::Index i = 0; i < n; ++i) {
+            const double c = concrete->capacity[static_cast<std::size_t>(i)];
+            if (!(c > 0.0)) continue;
+            const double te = state != nullptr ? state->te[k++] : age;
+            const double degree = law.Degree(te);
+            weighted += c * degree;
+            total += c;
+            if (T(i) > r.hottest) {
+                r.hottest = T(i);
+                r.hottestEquivalentAge = te;
+                r.hottestDegree = degree;
+            }
+        }
+        r.meanDegree = total > 0.0 ? weighted / total : 0.0;
+        history->push_back(r);
+    };
+    std::size_t recorded = 0;
+    const auto emitAll = [&](double age) {
+        emit(age);
+        for (; recorded < nextOutput; ++recorded) record(settings.outputAges[recorded]);
+    };
+    if (history != nullptr) {
+        history->clear();
+        for (; recorded < nextOutput; ++recorded) record(settings.outputAges[recorded]);
+    }
+
     HeatBalance balance;
-    Eigen::VectorXd rhs(n), f0(n), f1(n), bFree(nFree), Tfixed(n), TfreeSolved, T1(n);
+    Eigen::VectorXd rhs(n), rhsBase(n), f0(n), f1(n), bFree(nFree), Tfixed(n), TfreeSolved, T1(n), T1guess(n);
+    Eigen::VectorXd lastChange = Eigen::VectorXd::Zero(n);
+    double lastDt = 0.0;
     double t = 0.0;
     for (double stop : StopAges(settings, system)) {
         const double span = stop - t;
@@ -169,12 +262,15 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         for (std::int64_t s = 0; s < steps; ++s) {
             const double t0 = t;
             const double t1 = s + 1 == steps ? stop : t + dt;
+            const double h = t1 - t0;
             const bool useEuler = eulerStepsLeft > 0;
             if (useEuler) --eulerStepsLeft;
             const Factorised& F = useEuler ? euler : trapezoid;
             rhs = C.cwiseProduct(T) / dts;
             for (const HeatSource& source : system.sources) {
-                const double rise = source.rise->At(t1) - source.rise->At(t0);
+                if (source.material->release.equivalentAge) continue;
+                const AdiabaticRise& curve = source.material->release.rise;
+                const double rise = curve.At(t1) - curve.At(t0);
                 for (Eigen::Index i = 0; i < n; ++i) {
                     const double q = source.capacity[static_cast<std::size_t>(i)] * rise;
                     rhs(i) += q / dts;
@@ -190,15 +286,53 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             }
             Tfixed.setZero();
             applyFixed(Tfixed, t1);
-            for (Eigen::Index i = 0; i < n; ++i) {
-                const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
-                if (k >= 0) bFree(k) = rhs(i);
-            }
-            if (anyFixed) bFree -= F.Afp * Tfixed;
-            TfreeSolved = F.solver.solve(bFree);
-            for (Eigen::Index i = 0; i < n; ++i) {
-                const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
-                T1(i) = k >= 0 ? TfreeSolved(k) : Tfixed(i);
+            const auto solve = [&] {
+                for (Eigen::Index i = 0; i < n; ++i) {
+                    const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
+                    if (k >= 0) bFree(k) = rhs(i);
+                }
+                if (anyFixed) bFree -= F.Afp * Tfixed;
+                TfreeSolved = F.solver.solve(bFree);
+                for (Eigen::Index i = 0; i < n; ++i) {
+                    const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
+                    T1(i) = k >= 0 ? TfreeSolved(k) : Tfixed(i);
+                }
+            };
+            if (equivalent.empty()) {
+                solve();
+            } else {
+                rhsBase = rhs;
+                T1guess = T + lastChange * (lastDt > 0.0 ? h / lastDt : 0.0);
+                for (std::int32_t pass = 0;; ++pass) {
+                    rhs = rhsBase;
+                    for (EquivalentAgeState& e : equivalent) {
+                        for (std::size_t k = 0; k < e.nodes.size(); ++k) {
+                            const Eigen::Index i = e.nodes[k];
+                            const double end = T1guess(i);
+                            const double mid = 0.5 * (T(i) + end);
+                            e.teEnd[k] = e.te[k] + h / 6.0 * (e.rate[k] + 4.0 * e.law.Rate(mid) + e.law.Rate(end));
+                            e.riseEnd[k] = e.law.Rise(e.teEnd[k]);
+                            rhs(i) += e.source->capacity[static_cast<std::size_t>(i)] * (e.riseEnd[k] - e.rise[k]) / dts;
+                        }
+                    }
+                    solve();
+                    const double moved = (T1 - T1guess).cwiseAbs().maxCoeff();
+                    T1guess = T1;
+                    if (moved <= PassTolerance || pass + 1 == MaxPasses) break;
+                }
+                for (EquivalentAgeState& e : equivalent) {
+                    for (std::size_t k = 0; k < e.nodes.size(); ++k) {
+                        const Eigen::Index i = e.nodes[k];
+                        balance.released += e.source->capacity[static_cast<std::size_t>(i)] * (e.riseEnd[k] - e.rise[k]);
+                        e.rate[k] = e.law.Rate(T1(i));
+                    }
+                    e.te.swap(e.teEnd);
+                    e.rise.swap(e.riseEnd);
+                    e.teEnd = e.te;
+                    e.riseEnd = e.rise;
+                }
+                lastChange = T1 - T;
+                lastDt = h;
             }
             const double loss1 = ConvectionLoss(settings, groups, phase, t1, T1);
             balance.lost += (useEuler ? loss1 : 0.5 * (loss0 + loss1)) * dts;
@@ -214,7 +348,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             T.swap(T1);
             t = t1;
         }
-        emit(t);
+        emitAll(t);
     }
     return balance;
 }

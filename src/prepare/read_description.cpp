@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "heat/read_heat_release.hpp"
 #include "heat/toml_reader.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
@@ -21,8 +22,8 @@ namespace {
 
 using heat::LineOf;
 
-constexpr std::array<std::string_view, 5> ThermalKeys = {"conductivity", "density", "specific_heat",
-                                                         "placing_temperature", "adiabatic_rise"};
+constexpr std::array<std::string_view, 7> ThermalKeys = {"conductivity", "density", "specific_heat", "placing_temperature",
+                                                         "adiabatic_rise", "hydration", "mix"};
 
 bool IsThermalKey(std::string_view key) {
     for (std::string_view k : ThermalKeys) {
@@ -75,7 +76,7 @@ std::string HeatView(const std::string& text, const toml::table& root) {
 Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index, const heat::Material& concrete) {
     const std::string p = "part.";
     r.CheckKeys(t, p, {"name", "rectangle", "trapezoid", "young", "conductivity", "density", "specific_heat",
-                       "initial_temperature", "heat", "adiabatic_rise"});
+                       "initial_temperature", "heat", "adiabatic_rise", "hydration", "mix"});
     Part part;
     part.line = LineOf(t);
     part.name = t.get("name") != nullptr ? r.String(*t.get("name"), p + "name") : "part " + std::to_string(index + 1);
@@ -107,7 +108,8 @@ Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index
     }
     part.material = concrete;
     part.material.heat = false;
-    for (const char* k : {"conductivity", "density", "specific_heat", "initial_temperature", "heat", "adiabatic_rise"}) {
+    for (const char* k : {"conductivity", "density", "specific_heat", "initial_temperature", "heat", "adiabatic_rise",
+                          "hydration", "mix"}) {
         if (part.young && t.get(k) != nullptr) {
             r.Fail(t.get(k), p + k, "is only for a part with young = false (the young concrete takes [concrete]'s)");
         }
@@ -121,15 +123,7 @@ Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index
             if (!h->is_boolean()) r.Fail(h, p + "heat", "must be true or false, not " + r.TypeName(*h));
             part.material.heat = *h->value_exact<bool>();
         }
-        if (const toml::node* rise = t.get("adiabatic_rise")) {
-            const toml::table& s = r.Table(*rise, p + "adiabatic_rise");
-            const std::string q = p + "adiabatic_rise.";
-            r.CheckKeys(s, q, {"K", "alpha", "beta", "t0"});
-            part.material.rise.K = r.NotNegative(s, "K", q);
-            part.material.rise.alpha = r.Positive(s, "alpha", q);
-            part.material.rise.beta = s.get("beta") ? r.Positive(s, "beta", q) : 1.0;
-            part.material.rise.t0 = s.get("t0") ? r.NotNegative(s, "t0", q) : 0.0;
-        }
+        if (const std::optional<heat::HeatRelease> release = heat::ReadHeatRelease(r, t, p)) part.material.release = *release;
     }
     return part;
 }
@@ -225,7 +219,7 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
     const toml::table& concrete = r.Table(r.Required(root, "concrete", ""), "concrete");
     r.CheckKeys(concrete, "concrete.", {"cement", "fc28", "strength", "a", "b", "tensile_factor", "modulus_factor",
                                         "expansion", "conductivity", "density", "specific_heat", "placing_temperature",
-                                        "adiabatic_rise"});
+                                        "adiabatic_rise", "hydration", "mix"});
     Description d;
     d.file = file;
     d.heat = heat::ParseHeatSettings(HeatView(text, root), file);

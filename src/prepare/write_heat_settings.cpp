@@ -37,8 +37,40 @@ std::string Steps(const heat::StepCurve& c) {
     return s + "]";
 }
 
-std::string Rise(const heat::AdiabaticRise& r) {
-    return "{ K = " + Num(r.K) + ", alpha = " + Num(r.alpha) + ", beta = " + Num(r.beta) + ", t0 = " + Num(r.t0) + " }";
+// The heat source's keys, and the mix's own table (under table, e.g. "concrete.mix") after them.
+std::string Source(const heat::HeatRelease& s, const std::string& table) {
+    switch (s.form) {
+        case heat::HeatRelease::Form::AdiabaticRise: {
+            const heat::AdiabaticRise& r = s.rise;
+            std::string t = "adiabatic_rise = { K = " + Num(r.K) + ", alpha = " + Num(r.alpha) + ", beta = " + Num(r.beta) +
+                            ", t0 = " + Num(r.t0);
+            if (s.equivalentAge) {
+                t += ", activation_energy = " + Num(s.activationEnergy) +
+                     ", test_placing_temperature = " + Num(s.testPlacingTemperature);
+            }
+            return t + " }\n";
+        }
+        case heat::HeatRelease::Form::Hydration: {
+            const heat::HydrationParameters& h = s.hydration;
+            return "hydration = { Hu = " + Num(h.Hu) + ", cementitious = " + Num(h.cementitious) + ", alpha_u = " +
+                   Num(h.alphaU) + ", tau = " + Num(h.tau) + ", beta = " + Num(h.beta) + ", activation_energy = " +
+                   Num(s.activationEnergy) + ", reference_temperature = " + Num(s.referenceTemperature) + " }\n";
+        }
+        case heat::HeatRelease::Form::Mix: break;
+    }
+    const heat::MixDesign& m = s.mix;
+    const heat::CementComposition& c = m.composition;
+    std::string t = "\n[" + table + "]\ncement = " + Num(m.cement) + "\n";
+    if (!m.cementType.empty()) {
+        t += "cement_type = \"" + m.cementType + "\"\nblaine = " + Num(c.blaine) + "\n";
+    } else {
+        t += "composition = { C3S = " + Num(c.C3S) + ", C2S = " + Num(c.C2S) + ", C3A = " + Num(c.C3A) + ", C4AF = " +
+             Num(c.C4AF) + ", SO3 = " + Num(c.SO3) + ", free_CaO = " + Num(c.freeCaO) + ", MgO = " + Num(c.MgO) +
+             ", blaine = " + Num(c.blaine) + " }\n";
+    }
+    if (m.flyAsh > 0.0) t += "fly_ash = " + Num(m.flyAsh) + "\nfly_ash_CaO = " + Num(m.flyAshCaO) + "\n";
+    if (m.slag > 0.0) t += "slag = " + Num(m.slag) + "\n";
+    return t + "water = " + Num(m.water) + "\n";
 }
 
 }  // namespace
@@ -50,8 +82,8 @@ std::string HeatSettingsText(const Description& d, const SectionMesh& all, const
     if (!meshName.empty()) t += "mesh = \"" + meshName + "\"   # every part; the job's mesh holds the young concrete\n\n";
     const heat::Material& c = h.concrete;
     t += "[concrete]\nconductivity = " + Num(c.conductivity) + "\ndensity = " + Num(c.density) +
-         "\nspecific_heat = " + Num(c.specificHeat) + "\nplacing_temperature = " + Num(c.initialTemperature) +
-         "\nadiabatic_rise = " + Rise(c.rise) + "\n\n[ambient]\ntemperature = " + Curve(h.ambient) + "\n";
+         "\nspecific_heat = " + Num(c.specificHeat) + "\nplacing_temperature = " + Num(c.initialTemperature) + "\n" +
+         Source(c.release, "concrete.mix") + "\n[ambient]\ntemperature = " + Curve(h.ambient) + "\n";
     for (const heat::BoundaryEntry& b : h.boundaries) {
         t += "\n[[boundary]]\n";
         switch (b.where.kind) {
@@ -97,7 +129,7 @@ std::string HeatSettingsText(const Description& d, const SectionMesh& all, const
         t += "\n[[region]]   # part \"" + p.name + "\"\nelements = [" + ranges + "]\nconductivity = " +
              Num(m.conductivity) + "\ndensity = " + Num(m.density) + "\nspecific_heat = " + Num(m.specificHeat) +
              "\ninitial_temperature = " + Num(m.initialTemperature) + "\nheat = " + (m.heat ? "true" : "false") + "\n";
-        if (m.heat) t += "adiabatic_rise = " + Rise(m.rise) + "\n";
+        if (m.heat) t += Source(m.release, "region.mix");
     }
     t += "\n[output]\nages = [";
     for (std::size_t i = 0; i < h.outputAges.size(); ++i) {
