@@ -222,6 +222,18 @@ void WriteTemperatureFile(const std::string& path, std::int32_t nx, std::int32_t
                           const std::function<void(const std::function<void(double, const std::vector<double>&)>&)>&
                               produce);
 
+// What WriteJobTemperatures wrote: the blocks, their first and last age, and the hottest job node.
+struct JobTemperatures {
+    std::int32_t blocks = 0;
+    double firstAge = 0.0, lastAge = 0.0, hottest = 0.0, hottestAge = 0.0;
+};
+// Reads folder/heat.toml and the meshes of job jobName and checks them whole; then beforeWrite runs
+// (it may refuse), the heat analysis writes NAME.tmp and NAME-hydration.csv (per output age the young
+// concrete's hottest node, its equivalent age and degree of hydration, the mean degree of hydration
+// and the adiabatic test's temperature), and a hydration or mix source's parameters are printed.
+JobTemperatures WriteJobTemperatures(const std::string& folder, const std::string& jobName,
+                                     const std::function<void()>& beforeWrite = {});
+
 // thermocrack heat JOB_FOLDER [--force]: argv[0] is "heat". Returns the exit status.
 int HeatMain(int argc, char** argv);
 

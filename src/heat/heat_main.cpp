@@ -34,6 +34,14 @@ Writes
                          mesh. It is written beside the old file and renamed over it when
                          complete. A NAME.tmp that this command did not write is kept unless
                          --force is given.
+  JOB_FOLDER/NAME-hydration.csv
+                         per output age: the young concrete's hottest node (C), its equivalent
+                         age (days at the reference temperature) and degree of hydration, the
+                         mean degree of hydration, and what an adiabatic test from the placing
+                         temperature would show (C)
+
+A heat source given as hydration parameters or as a mix prints its parameters and the adiabatic
+rise they imply at 1, 3, 7 and 28 days, so that a wrong input shows at once.
 
 Options
   --force    replace a NAME.tmp that another program wrote
@@ -83,55 +91,19 @@ std::string ReadJobName(const std::string& folder) {
     return std::string(name.Trimmed());
 }
 
-// A name in heat.toml is taken from the job folder unless it is absolute.
-std::string InFolder(const std::string& folder, const std::string& name) {
-    return std::filesystem::path(name).is_absolute() ? name : folder + name;
-}
-
 void Run(const Arguments& a) {
     std::string folder = a.folder;
     if (folder.back() != '/') folder += '/';
     const std::string jobName = ReadJobName(folder);
-    const HeatSettings settings = ReadHeatSettings(folder + "heat.toml");
-    const HeatMesh job = ReadHeatMesh(folder + jobName + ".dat");
-    const bool ownMesh = !settings.mesh.empty();
-    const HeatMesh heat = ownMesh ? ReadHeatMesh(InFolder(folder, settings.mesh)) : HeatMesh{};
-    const HeatMesh& mesh = ownMesh ? heat : job;
-    std::vector<std::int32_t> match;
-    if (ownMesh) {
-        match = MatchMeshNodes(job, heat);
-    } else {
-        match.resize(static_cast<std::size_t>(job.NX()));
-        for (std::size_t i = 0; i < match.size(); ++i) match[i] = static_cast<std::int32_t>(i);
-    }
-    // The checks that need the mesh, before the temperature file is touched.
-    AssignMaterials(settings, mesh);
-    SelectBoundaryEdges(settings, mesh);
-
     const std::string tmp = folder + jobName + ".tmp";
-    if (!a.force && IsForeignTemperatureFile(tmp)) {
-        throw RunError(tmp + " was not written by thermocrack heat (its first record lacks the mark \"" +
-                       std::string(TemperatureMark) + "\" in columns 11-26); give --force to replace it");
-    }
-
-    double hottest = -1e300;
-    double hottestAge = 0.0;
-    const auto blocks = static_cast<std::int32_t>(settings.outputAges.size());
-    WriteTemperatureFile(tmp, job.NX(), job.NELX(), blocks, [&](const auto& write) {
-        std::vector<double> jobT(match.size());
-        RunHeatAnalysis(settings, mesh, [&](double age, const std::vector<double>& T) {
-            for (std::size_t i = 0; i < match.size(); ++i) {
-                jobT[i] = T[static_cast<std::size_t>(match[i])];
-                if (jobT[i] > hottest) {
-                    hottest = jobT[i];
-                    hottestAge = age;
-                }
-            }
-            write(age, jobT);
-        });
+    const JobTemperatures done = WriteJobTemperatures(folder, jobName, [&] {
+        if (!a.force && IsForeignTemperatureFile(tmp)) {
+            throw RunError(tmp + " was not written by thermocrack heat (its first record lacks the mark \"" +
+                           std::string(TemperatureMark) + "\" in columns 11-26); give --force to replace it");
+        }
     });
     std::printf("thermocrack heat: wrote %s: %d blocks from age %g to %g days; hottest node %.1f C at %g days\n",
-                tmp.c_str(), blocks, settings.outputAges.front(), settings.outputAges.back(), hottest, hottestAge);
+                tmp.c_str(), done.blocks, done.firstAge, done.lastAge, done.hottest, done.hottestAge);
 }
 
 }  // namespace

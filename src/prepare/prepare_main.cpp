@@ -82,30 +82,6 @@ void WriteText(const fs::path& path, const std::string& text) {
     if (std::fclose(f) != 0 || !ok) throw RunError(path.string() + ": cannot be written");
 }
 
-// The heat analysis on the files just written, as 'thermocrack heat' runs it.
-void RunHeat(const std::string& folder, const std::string& name) {
-    const heat::HeatSettings settings = heat::ReadHeatSettings(folder + "heat.toml");
-    const heat::HeatMesh job = heat::ReadHeatMesh(folder + name + ".dat");
-    const heat::HeatMesh own = settings.mesh.empty() ? heat::HeatMesh{} : heat::ReadHeatMesh(folder + settings.mesh);
-    const heat::HeatMesh& mesh = settings.mesh.empty() ? job : own;
-    std::vector<std::int32_t> match(static_cast<std::size_t>(job.NX()));
-    if (settings.mesh.empty()) {
-        for (std::size_t i = 0; i < match.size(); ++i) match[i] = static_cast<std::int32_t>(i);
-    } else {
-        match = heat::MatchMeshNodes(job, own);
-    }
-    heat::AssignMaterials(settings, mesh);
-    heat::SelectBoundaryEdges(settings, mesh);
-    const auto blocks = static_cast<std::int32_t>(settings.outputAges.size());
-    heat::WriteTemperatureFile(folder + name + ".tmp", job.NX(), job.NELX(), blocks, [&](const auto& write) {
-        std::vector<double> jobT(match.size());
-        heat::RunHeatAnalysis(settings, mesh, [&](double age, const std::vector<double>& T) {
-            for (std::size_t i = 0; i < match.size(); ++i) jobT[i] = T[static_cast<std::size_t>(match[i])];
-            write(age, jobT);
-        });
-    });
-}
-
 void Run(const Arguments& a) {
     const Description d = ReadDescription(a.description);
     const SectionMesh all = MeshSection(d);
@@ -135,7 +111,7 @@ void Run(const Arguments& a) {
         WriteText(partial / (d.name + ".dat"), MeshText(young.mesh, static_cast<std::int32_t>(bars.size())));
         if (heatOnly) WriteText(partial / heatMesh, MeshText(all.mesh, 0));
         WriteText(partial / "heat.toml", HeatSettingsText(d, all, heatMesh));
-        RunHeat(partial.string() + "/", d.name);
+        heat::WriteJobTemperatures(partial.string() + "/", d.name);
         fs::create_directories(out);
         for (const fs::directory_entry& e : fs::directory_iterator(partial)) fs::rename(e.path(), out / e.path().filename());
         fs::remove(partial);

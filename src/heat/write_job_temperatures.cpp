@@ -1,0 +1,110 @@
+// A job's temperatures from its heat.toml: the job's mesh (or the heat mesh heat.toml names, matched
+// to the job's nodes) checked whole before any file is touched, the heat analysis run, NAME.tmp and
+// NAME-hydration.csv written, and the parameters of a hydration or mix source printed with the
+// adiabatic rise they imply.
+
+#include <cstdio>
+#include <filesystem>
+
+#include "heat/heat.hpp"
+#include "heat/heat_release.hpp"
+#include "records/run_error.hpp"
+
+namespace tc::heat {
+
+namespace {
+
+// A name in heat.toml is taken from the job folder unless it is absolute.
+std::string InFolder(const std::string& folder, const std::string& name) {
+    return std::filesystem::path(name).is_absolute() ? name : folder + name;
+}
+
+// The parameters of a hydration or mix source and the adiabatic rise they imply.
+void PrintSource(const std::string& what, const Material& m) {
+    const HeatRelease& r = m.release;
+    if (r.form == HeatRelease::Form::AdiabaticRise) return;
+    const HydrationParameters& h = r.hydration;
+    std::printf("thermocrack heat: %s: heat of hydration %s: Hu = %.0f J/kg, cementitious %.0f kg/m3, alpha_u = %.3f, "
+                "tau = %.2f h, beta = %.3f, E = %.0f J/mol at T_r = %.1f C\n",
+                what.c_str(), r.form == HeatRelease::Form::Mix ? "from the mix (Schindler and Folliard 2005)" : "as given",
+                h.Hu, h.cementitious, h.alphaU, h.tau, h.beta, r.activationEnergy, r.referenceTemperature);
+    const std::vector<double> days = {1.0, 3.0, 7.0, 28.0};
+    const std::vector<double> rise = AdiabaticCurve(m, m.initialTemperature, days);
+    const EquivalentAgeRelease law(m, 28.0);
+    std::printf("thermocrack heat: %s: adiabatic rise from %.1f C: %.1f C at 1 day, %.1f at 3, %.1f at 7, %.1f at 28 "
+                "(%.1f C once hydration ends: Hu C alpha_u / (rho c))\n",
+                what.c_str(), m.initialTemperature, rise[0], rise[1], rise[2], rise[3], law.FinalRise());
+}
+
+// NAME-hydration.csv beside the temperature file: written beside it first, renamed when complete.
+void WriteHydrationHistory(const std::string& path, const std::vector<HydrationRecord>& history,
+                           const std::vector<double>& adiabatic) {
+    const std::string partial = path + ".partial";
+    std::FILE* out = std::fopen(partial.c_str(), "wb");
+    if (out == nullptr) throw RunError(partial + " cannot be created");
+    std::fprintf(out, "age_d,hottest_C,hottest_equivalent_age_d,hottest_degree_of_hydration,mean_degree_of_hydration,"
+                      "adiabatic_C\n");
+    for (std::size_t k = 0; k < history.size(); ++k) {
+        const HydrationRecord& r = history[k];
+        std::fprintf(out, "%g,%.3f,%.4f,%.4f,%.4f,%.3f\n", r.age, r.hottest, r.hottestEquivalentAge, r.hottestDegree,
+                     r.meanDegree, adiabatic[k]);
+    }
+    const bool written = std::fflush(out) == 0;
+    if (std::fclose(out) != 0 || !written) throw RunError(partial + " cannot be written");
+    std::error_code error;
+    std::filesystem::rename(partial, path, error);
+    if (error) throw RunError(partial + " cannot be renamed to " + path + ": " + error.message());
+}
+
+}  // namespace
+
+JobTemperatures WriteJobTemperatures(const std::string& folder, const std::string& jobName,
+                                     const std::function<void()>& beforeWrite) {
+    const HeatSettings settings = ReadHeatSettings(folder + "heat.toml");
+    const HeatMesh job = ReadHeatMesh(folder + jobName + ".dat");
+    const bool ownMesh = !settings.mesh.empty();
+    const HeatMesh heat = ownMesh ? ReadHeatMesh(InFolder(folder, settings.mesh)) : HeatMesh{};
+    const HeatMesh& mesh = ownMesh ? heat : job;
+    std::vector<std::int32_t> match;
+    if (ownMesh) {
+        match = MatchMeshNodes(job, heat);
+    } else {
+        match.resize(static_cast<std::size_t>(job.NX()));
+        for (std::size_t i = 0; i < match.size(); ++i) match[i] = static_cast<std::int32_t>(i);
+    }
+    // The checks that need the mesh, before a file is touched.
+    AssignMaterials(settings, mesh);
+    SelectBoundaryEdges(settings, mesh);
+    if (beforeWrite) beforeWrite();
+
+    PrintSource("concrete", settings.concrete);
+    for (const Region& region : settings.regions) {
+        if (region.material.heat) PrintSource("region of line " + std::to_string(region.line), region.material);
+    }
+    JobTemperatures done;
+    done.hottest = -1e300;
+    done.blocks = static_cast<std::int32_t>(settings.outputAges.size());
+    done.firstAge = settings.outputAges.front();
+    done.lastAge = settings.outputAges.back();
+    std::vector<HydrationRecord> history;
+    WriteTemperatureFile(folder + jobName + ".tmp", job.NX(), job.NELX(), done.blocks, [&](const auto& write) {
+        std::vector<double> jobT(match.size());
+        RunHeatAnalysis(settings, mesh, [&](double age, const std::vector<double>& T) {
+            for (std::size_t i = 0; i < match.size(); ++i) {
+                jobT[i] = T[static_cast<std::size_t>(match[i])];
+                if (jobT[i] > done.hottest) {
+                    done.hottest = jobT[i];
+                    done.hottestAge = age;
+                }
+            }
+            write(age, jobT);
+        }, {}, &history);
+    });
+    const double placing = settings.concrete.initialTemperature;
+    std::vector<double> adiabatic = AdiabaticCurve(settings.concrete, placing, settings.outputAges);
+    for (double& r : adiabatic) r += placing;
+    WriteHydrationHistory(folder + jobName + "-hydration.csv", history, adiabatic);
+    return done;
+}
+
+}  // namespace tc::heat
