@@ -9,7 +9,7 @@ import math
 from .summary import (DEFAULT_ALLOWABLE_WIDTH, INDEX_TARGETS, bar_face, cracking_probability, judged_indexes,
                       lowest_judged_index, temperature_extremes)
 
-FIGURE_NAMES = ("temperature", "temperature-map", "crack-index", "probability", "stress-strength", "crack-width",
+FIGURE_NAMES = ("temperature", "hydration", "temperature-map", "crack-index", "probability", "stress-strength", "crack-width",
                 "band-height", "bar-stress", "section")
 
 TARGET_STYLE = {1.85: ":", 1.40: "-.", 1.0: "--"}
@@ -117,6 +117,34 @@ def plot_temperature(job):
     finish_age_axis(ax, ages)
     ax.set_ylabel("temperature (C)")
     ax.legend(loc="upper right", fontsize="small")
+    return fig
+
+
+def plot_hydration(job):
+    """What an adiabatic test from the placing temperature would show and the hottest node (left axis);
+    the degree of hydration of the hottest node and the section's mean (right axis)."""
+    fig, ax = new_figure()
+    age_axis(ax, job, "heat of hydration")
+    rows = job.hydration or []
+    ages = [r["age_d"] for r in rows]
+    if rows:
+        ax.plot(ages, [r["adiabatic_C"] for r in rows], color="tab:orange", linewidth=2.0, gid="adiabatic",
+                label="adiabatic test from the placing temperature")
+        ax.plot(ages, [r["hottest_C"] for r in rows], color="tab:red", linewidth=2.0, gid="hottest",
+                label="hottest node")
+        right = ax.twinx()
+        right.plot(ages, [r["hottest_degree_of_hydration"] for r in rows], color="tab:green", linewidth=1.4,
+                   linestyle="--", gid="hottest-degree", label="degree of hydration, hottest node")
+        right.plot(ages, [r["mean_degree_of_hydration"] for r in rows], color="tab:olive", linewidth=1.4,
+                   linestyle=":", gid="mean-degree", label="degree of hydration, section mean")
+        right.set_ylim(0.0, 1.0)
+        right.set_ylabel("degree of hydration")
+        handles = ax.get_legend_handles_labels()[0] + right.get_legend_handles_labels()[0]
+        ax.legend(handles, [h.get_label() for h in handles], loc="lower right", fontsize="small")
+    else:
+        no_data(ax, "no NAME-hydration.csv: run thermocrack heat")
+    finish_age_axis(ax, ages)
+    ax.set_ylabel("temperature (C)")
     return fig
 
 
@@ -473,6 +501,7 @@ def plot_section(job):
 
 PLOTTERS = {
     "temperature": plot_temperature,
+    "hydration": plot_hydration,
     "temperature-map": plot_temperature_map,
     "crack-index": plot_crack_index,
     "probability": plot_probability,

@@ -446,6 +446,7 @@ class Job:
     temperatures: list = field(default_factory=list)  # TemperatureBlock per block of the .tmp
     heat: HeatInputs = None
     status: int = None  # the value of .sta
+    hydration: list = None  # rows of NAME-hydration.csv (dicts of floats); None when the heat analysis wrote none
 
     @property
     def first_crack_age(self):
@@ -467,6 +468,32 @@ def read_status(path):
     return int(values[0])
 
 
+HYDRATION_COLUMNS = ("age_d", "hottest_C", "hottest_equivalent_age_d", "hottest_degree_of_hydration",
+                     "mean_degree_of_hydration", "adiabatic_C")
+
+
+def read_hydration(path):
+    """The rows of NAME-hydration.csv that thermocrack heat writes beside the .tmp, or None without one."""
+    if not os.path.exists(path):
+        return None
+    import csv
+    rows = []
+    with open(path, newline="") as f:
+        reader = csv.reader(f)
+        header = next(reader, None)
+        if header is None or tuple(header) != HYDRATION_COLUMNS:
+            raise JobError(f"{path}, line 1: the columns are not {', '.join(HYDRATION_COLUMNS)}")
+        for number, row in enumerate(reader, start=2):
+            try:
+                values = [float(v) for v in row]
+            except ValueError:
+                raise JobError(f"{path}, line {number}: holds a value that is not a number") from None
+            if len(values) != len(HYDRATION_COLUMNS):
+                raise JobError(f"{path}, line {number}: {len(values)} values, not {len(HYDRATION_COLUMNS)}")
+            rows.append(dict(zip(HYDRATION_COLUMNS, values)))
+    return rows
+
+
 def load_job(folder):
     """Reads every file of the job in a host folder."""
     if not os.path.isdir(folder):
@@ -484,13 +511,15 @@ def load_job(folder):
     temperatures = read_temperatures(file(".tmp"), mesh.NX)
     heat = read_heat_inputs(os.path.join(folder, "heat.toml"))
     status = read_status(file(".sta"))
+    hydration = read_hydration(file("-hydration.csv"))
     NSTEEL, NELX = deck.NSTEEL, mesh.NELX
     if not listing:
         # A run without steps writes no result record: what the result files hold is an earlier run's.
         for extension in (".hss", ".hci", ".hwd", ".hcr", ".hdp", ".hst"):
             read_records(file(extension))
         return Job(folder=folder, name=name, deck=deck, mesh=mesh, listing=[], hss=[], hci=[], hwd=[], hcr=[],
-                   hdp=[], hst=[], hcj=[], temperatures=temperatures, heat=heat, status=status)
+                   hdp=[], hst=[], hcj=[], temperatures=temperatures, heat=heat, status=status,
+                   hydration=hydration)
     hcj = None
     if os.path.exists(file(".hcj")):
         hcj = read_history(file(".hcj"), 1 + NELX, f"age and {NELX} crack indexes at judgement")
@@ -503,5 +532,5 @@ def load_job(folder):
         hcr=read_cracked_history(file(".hcr"), NELX),
         hdp=read_history(file(".hdp"), 2, "age and cracked band height"),
         hst=read_history(file(".hst"), 1 + NELX, f"age and {NELX} concrete stresses"),
-        hcj=hcj, temperatures=temperatures, heat=heat, status=status,
+        hcj=hcj, temperatures=temperatures, heat=heat, status=status, hydration=hydration,
     )

@@ -18,6 +18,9 @@ TEMPLATE_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "temp
 CAPTIONS = {
     "temperature": "Temperatures by age: the hottest node, the coolest node on the section's boundary, the "
                    "surroundings from heat.toml when the job has one, and the difference between the first two.",
+    "hydration": "Heat of hydration by age: what an adiabatic test from the placing temperature would show, the "
+                 "hottest node, and the degree of hydration of the hottest node and of the young concrete (mean) "
+                 "(for an adiabatic curve, the share of its final rise).",
     "temperature-map": "The section's temperature field at the hottest moment, with the mesh.",
     "crack-index": "Crack index ft / stress by age: the lowest of the elements not yet cracked, as judged before "
                    "any crack of the step moves the stresses (bold), every element after its step (faint), "
