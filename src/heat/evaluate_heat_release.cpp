@@ -7,6 +7,17 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// The rate by temperature from -60 to 160 C, 0.01 C apart; the hydration's rise by ln(t_e / h)
+// from ln 1e-4 to ln 1e7, 16385 points.
+constexpr double RateStart = -60.0, RateSpacing = 0.01;
+constexpr std::size_t RatePoints = 22001;
+constexpr double LogStart = -9.210340371976184, LogEnd = 16.11809565095832;
+constexpr std::size_t LogPoints = 16385;
+
+}  // namespace
+
 #include "heat/heat_release.hpp"
 
 namespace tc::heat {
@@ -22,6 +33,17 @@ EquivalentAgeRelease::EquivalentAgeRelease(const Material& material, double hori
     if (r.equivalentAge) {
         EoverR_ = r.activationEnergy / GasConstant;
         inverseReference_ = 1.0 / (r.referenceTemperature + ZeroCelsius);
+    }
+    if (EoverR_ != 0.0) {
+        std::vector<double> table(RatePoints);
+        for (std::size_t k = 0; k < RatePoints; ++k) table[k] = Rate(RateStart + RateSpacing * static_cast<double>(k));
+        rateTable_ = std::move(table);
+    }
+    if (r.form != HeatRelease::Form::AdiabaticRise) {
+        std::vector<double> table(LogPoints);
+        const double spacing = (LogEnd - LogStart) / static_cast<double>(LogPoints - 1);
+        for (std::size_t k = 0; k < LogPoints; ++k) table[k] = Rise(std::exp(LogStart + spacing * static_cast<double>(k)) / 24.0);
+        riseTable_ = std::move(table);
     }
     if (r.form != HeatRelease::Form::AdiabaticRise || !r.equivalentAge) return;
     // About 1.5 minutes a step, at most 400 000 steps; the table reaches well past the horizon so
@@ -43,6 +65,10 @@ EquivalentAgeRelease::EquivalentAgeRelease(const Material& material, double hori
 
 double EquivalentAgeRelease::Rate(double T) const {
     if (EoverR_ == 0.0) return 1.0;
+    if (!rateTable_.empty()) {
+        const double v = Tabulated(rateTable_, RateStart, 1.0 / RateSpacing, T);
+        if (!std::isnan(v)) return v;
+    }
     return std::exp(EoverR_ * (inverseReference_ - 1.0 / (T + ZeroCelsius)));
 }
 
@@ -63,6 +89,11 @@ double EquivalentAgeRelease::TestClock(double te) const {
 double EquivalentAgeRelease::Rise(double te) const {
     const HeatRelease& r = *release_;
     if (r.form == HeatRelease::Form::AdiabaticRise) return r.rise.At(TestClock(te));
+    if (!riseTable_.empty() && te > 0.0) {
+        const double v = Tabulated(riseTable_, LogStart, static_cast<double>(LogPoints - 1) / (LogEnd - LogStart),
+                                   std::log(te * 24.0));
+        if (!std::isnan(v)) return v;
+    }
     const HydrationParameters& h = r.hydration;
     return h.Hu * h.cementitious * h.Degree(te * 24.0) / rhoC_;
 }
@@ -71,6 +102,12 @@ double EquivalentAgeRelease::Degree(double te) const {
     const HeatRelease& r = *release_;
     if (r.form != HeatRelease::Form::AdiabaticRise) return r.hydration.Degree(te * 24.0);
     return r.rise.K > 0.0 ? Rise(te) / r.rise.K : 0.0;
+}
+
+double EquivalentAgeRelease::DegreeOfRise(double rise) const {
+    const HeatRelease& r = *release_;
+    if (r.form == HeatRelease::Form::AdiabaticRise) return r.rise.K > 0.0 ? rise / r.rise.K : 0.0;
+    return rise * rhoC_ / (r.hydration.Hu * r.hydration.cementitious);
 }
 
 double EquivalentAgeRelease::FinalRise() const {

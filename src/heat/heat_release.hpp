@@ -6,6 +6,7 @@
 // where t_test(t_e) inverts the test's own equivalent age, t_e = integral of f(T_p + T_ad(s)) ds from 0
 // to t_test, along the test's temperature history from its placing temperature T_p.
 
+#include <cmath>
 #include <vector>
 
 #include "heat/heat.hpp"
@@ -25,13 +26,28 @@ public:
     double Rise(double te) const;
     // The degree of hydration at te; for an adiabatic curve, the share of its final rise.
     double Degree(double te) const;
+    // The same from the rise released.
+    double DegreeOfRise(double rise) const;
     // The rise once hydration ends (Hu C alpha_u / (rho c), or K).
     double FinalRise() const;
+    // E / R (K); 0 on the concrete's age.
+    double EoverR() const { return EoverR_; }
 
 private:
     double TestClock(double te) const;
 
+    // Tables, linear between their points: the rate by temperature (0.01 C apart) and the hydration's
+    // rise by the logarithm of the equivalent age in hours; both far finer than the steps need.
+    // NaN outside the table.
+    static double Tabulated(const std::vector<double>& table, double start, double perSpacing, double x) {
+        const double at = (x - start) * perSpacing;
+        if (!(at >= 0.0) || !(at < static_cast<double>(table.size() - 1))) return std::nan("");
+        const auto k = static_cast<std::size_t>(at);
+        return table[k] + (at - static_cast<double>(k)) * (table[k + 1] - table[k]);
+    }
+
     const HeatRelease* release_;
+    std::vector<double> rateTable_, riseTable_;
     double rhoC_ = 0.0;
     double EoverR_ = 0.0;
     double inverseReference_ = 0.0;

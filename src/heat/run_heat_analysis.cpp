@@ -3,12 +3,13 @@
 //   Crank-Nicolson   (C / dt + B / 2) T1 = (C / dt - B / 2) T0 + Q / dt + (f(t0) + f(t1)) / 2
 //   Q_i = sum over sources C_i (R(t_e1,i) - R(t_e0,i)),   R the source's released rise (C)
 // On the concrete age (an adiabatic curve without activation energy) t_e = t and R = T_ad. On the
-// equivalent age every node carries its own t_e, advanced by Simpson's rule along the step's
-// temperature (linear in time): t_e1 = t_e0 + dt (f(T0) + 4 f((T0 + T1) / 2) + f(T1)) / 6. T1 is
+// equivalent age every node carries its own t_e, advanced along the step's
+// temperature by the trapezoidal rule: t_e1 = t_e0 + dt (f(T0) + f(T1)) / 2. T1 is
 // found by iterating the step: the end temperatures are first predicted from the last step's
-// change, the heat they imply released, the system solved, and again with the solution until no
-// node moves by more than 1e-4 C; the factorised system is the same in every pass, so a pass costs
-// one back substitution, and the prediction leaves one or two passes in most steps.
+// change, the heat they imply released, the system solved, and again with the solution until the
+// heat released would change by less than 1e-5 C of a node's rise (to first order: the step's rise
+// times (E/R)/T^2 times half the end temperature's move); the factorised system is the same in
+// every pass, so a pass costs one back substitution, and the prediction leaves one pass in most steps.
 // Every run of equal steps (after age 0, a change of step size or of a heat transfer coefficient)
 // starts with backward Euler steps, which damp the sudden changes that Crank-Nicolson would
 // carry on as an oscillation; the second-order Crank-Nicolson steps follow. The heat of a step is
@@ -47,8 +48,12 @@ struct EquivalentAgeState {
     EquivalentAgeRelease law;
     std::vector<Eigen::Index> nodes;           // the nodes with a share of the source's capacity
     std::vector<double> te, rise, rate;        // per entry of nodes, at the step's start
-    std::vector<double> teEnd, riseEnd;        // at the step's end, as the current pass has them
+    std::vector<double> teEnd, riseEnd, rateEnd;  // at the step's end, as the current pass has them
 };
+
+// Ages closer than this (days, about 0.1 ms) are one stop: an output age a rounding error after
+// a change of coefficient is written with the temperatures of that change, not lost.
+constexpr double SameAge = 1e-9;
 
 // The ages at which the stepping must stop: every output age, the ages where a heat transfer
 // coefficient changes, and the start of each heat release and a day later (the end of the short
@@ -66,7 +71,7 @@ std::vector<double> StopAges(const HeatSettings& settings, const ConductionSyste
     std::sort(stops.begin(), stops.end());
     std::vector<double> kept;
     for (double t : stops) {
-        if (t > 0.0 && t <= last && (kept.empty() || t > kept.back())) kept.push_back(t);
+        if (t > SameAge && t <= last && (kept.empty() || t > kept.back() + SameAge)) kept.push_back(t);
     }
     return kept;
 }
@@ -79,8 +84,9 @@ double LongestStep(const ConductionSystem& system, const StepOptions& options, d
     return options.maxStep;
 }
 
-// A step's passes end when no node's end temperature moves by more than this (C).
-constexpr double PassTolerance = 1e-4;
+// A step's passes end when the heat the last pass released would change by less than this, as a
+// node's rise (C), with the end temperatures it found.
+constexpr double PassTolerance = 1e-5;
 constexpr std::int32_t MaxPasses = 50;
 
 std::vector<std::int32_t> Phases(const HeatSettings& settings, double t) {
@@ -128,7 +134,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     std::vector<double> written(static_cast<std::size_t>(n));
     std::size_t nextOutput = 0;
     const auto emit = [&](double age) {
-        while (nextOutput < settings.outputAges.size() && settings.outputAges[nextOutput] <= age) {
+        while (nextOutput < settings.outputAges.size() && settings.outputAges[nextOutput] <= age + SameAge) {
             for (Eigen::Index i = 0; i < n; ++i) written[static_cast<std::size_t>(i)] = T(i);
             block(settings.outputAges[nextOutput], written);
             ++nextOutput;
@@ -175,7 +181,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     std::vector<EquivalentAgeState> equivalent;
     for (const HeatSource& source : system.sources) {
         if (!source.material->release.equivalentAge) continue;
-        EquivalentAgeState e{&source, EquivalentAgeRelease(*source.material, horizon), {}, {}, {}, {}, {}, {}};
+        EquivalentAgeState e{&source, EquivalentAgeRelease(*source.material, horizon), {}, {}, {}, {}, {}, {}, {}};
         for (Eigen::Index i = 0; i < n; ++i) {
             if (source.capacity[static_cast<std::size_t>(i)] > 0.0) e.nodes.push_back(i);
         }
@@ -184,6 +190,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         for (Eigen::Index i : e.nodes) e.rate.push_back(e.law.Rate(T(i)));
         e.teEnd = e.te;
         e.riseEnd = e.rise;
+        e.rateEnd = e.rate;
         equivalent.push_back(std::move(e));
     }
     // The young concrete's hydration at every output age, when asked for.
@@ -205,12 +212,13 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         r.age = age;
         r.hottest = -1e300;
         double weighted = 0.0, total = 0.0;
+        const double ageDegree = state != nullptr ? 0.0 : law.Degree(age);
         std::size_t k = 0;
         for (Eigen::Index i = 0; i < n; ++i) {
             const double c = concrete->capacity[static_cast<std::size_t>(i)];
             if (!(c > 0.0)) continue;
-            const double te = state != nullptr ? state->te[k++] : age;
-            const double degree = law.Degree(te);
+            const double te = state != nullptr ? state->te[k] : age;
+            const double degree = state != nullptr ? law.DegreeOfRise(state->rise[k++]) : ageDegree;
             weighted += c * degree;
             total += c;
             if (T(i) > r.hottest) {
@@ -308,28 +316,35 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                     for (EquivalentAgeState& e : equivalent) {
                         for (std::size_t k = 0; k < e.nodes.size(); ++k) {
                             const Eigen::Index i = e.nodes[k];
-                            const double end = T1guess(i);
-                            const double mid = 0.5 * (T(i) + end);
-                            e.teEnd[k] = e.te[k] + h / 6.0 * (e.rate[k] + 4.0 * e.law.Rate(mid) + e.law.Rate(end));
+                            e.rateEnd[k] = e.law.Rate(T1guess(i));
+                            e.teEnd[k] = e.te[k] + h / 2.0 * (e.rate[k] + e.rateEnd[k]);
                             e.riseEnd[k] = e.law.Rise(e.teEnd[k]);
                             rhs(i) += e.source->capacity[static_cast<std::size_t>(i)] * (e.riseEnd[k] - e.rise[k]) / dts;
                         }
                     }
                     solve();
-                    const double moved = (T1 - T1guess).cwiseAbs().maxCoeff();
+                    // The heat of the pass came from the guessed end temperatures: what the solved
+                    // ones would change of it, as a rise of the node (C), to first order.
+                    double error = 0.0;
+                    for (const EquivalentAgeState& e : equivalent) {
+                        for (std::size_t k = 0; k < e.nodes.size(); ++k) {
+                            const Eigen::Index i = e.nodes[k];
+                            const double kelvin = T1(i) + ZeroCelsius;
+                            error = std::max(error, std::abs((e.riseEnd[k] - e.rise[k]) * e.law.EoverR() / (kelvin * kelvin) *
+                                                             0.5 * (T1(i) - T1guess(i))));
+                        }
+                    }
                     T1guess = T1;
-                    if (moved <= PassTolerance || pass + 1 == MaxPasses) break;
+                    if (error <= PassTolerance || pass + 1 == MaxPasses) break;
                 }
                 for (EquivalentAgeState& e : equivalent) {
                     for (std::size_t k = 0; k < e.nodes.size(); ++k) {
                         const Eigen::Index i = e.nodes[k];
                         balance.released += e.source->capacity[static_cast<std::size_t>(i)] * (e.riseEnd[k] - e.rise[k]);
-                        e.rate[k] = e.law.Rate(T1(i));
                     }
                     e.te.swap(e.teEnd);
                     e.rise.swap(e.riseEnd);
-                    e.teEnd = e.te;
-                    e.riseEnd = e.rise;
+                    e.rate.swap(e.rateEnd);
                 }
                 lastChange = T1 - T;
                 lastDt = h;

@@ -198,6 +198,28 @@ end = 10.0
     EXPECT_DOUBLE_EQ(h.T.front()[12], 20.0);
 }
 
+// An output age a rounding error after the formwork comes off still gets its block.
+TEST(HeatSolution, OutputAgeARoundingErrorAfterAChangeIsWritten) {
+    const History h = RunHeatCase(R"(
+[concrete]
+conductivity = 2.7
+density = 2400.0
+specific_heat = 1150.0
+placing_temperature = 20.0
+adiabatic_rise = { K = 40.0, alpha = 1.2 }
+[ambient]
+temperature = 10.0
+[[boundary]]
+side = "left"
+h = [[0.0, 8.0], [3.0, 14.0]]
+[output]
+ages = [2.5, 3.0000000000000004]
+)",
+                                  Grid(2, 2, 200.0, 200.0));
+    ASSERT_EQ(h.ages.size(), 2u);
+    EXPECT_EQ(h.ages.back(), 3.0000000000000004);
+}
+
 // A section symmetric about x = 300 with symmetric boundaries and a symmetric region gives
 // symmetric temperatures.
 TEST(HeatSolution, SymmetricSectionGivesSymmetricTemperatures) {
