@@ -53,6 +53,17 @@ expansion = 1.0e-5
            "[restraint]\n" + restraint + "[ambient]\ntemperature = 5.0\n[output]\nages = [0.5, 1.0]\n";
 }
 
+LayerFacts Layer(const std::string& face, double area, double diameter, double spacing, double cover, double thickness) {
+    LayerFacts f;
+    f.face = face;
+    f.barArea = area;
+    f.diameter = diameter;
+    f.spacing = spacing;
+    f.cover = cover;
+    f.thickness = thickness;
+    return f;
+}
+
 std::string Refusal(const std::string& text) {
     try {
         ParseDescription(text, "d.toml");
@@ -107,19 +118,19 @@ TEST(PrepareDerive, RestraintAtTheJointAndOverTheHeight) {
 TEST(PrepareDerive, CrackSpacingAndSpreadLengthsFromTheBars) {
     // The example wall's layer: c = 60 - 9.5 = 50.5, h_c,eff = min(2.5 x 60, 400 / 2) = 150,
     // rho = 286.5 / (200 x 150) = 0.00955, s = 3.4 x 50.5 + 0.8 x 1.0 x 0.425 x 19 / 0.00955 = 848 mm.
-    LayerFacts wall{"left", 286.5, 19.0, 200.0, 60.0, 400.0};
+    LayerFacts wall = Layer("left", 286.5, 19.0, 200.0, 60.0, 400.0);
     CrackSpacing(wall);
     EXPECT_DOUBLE_EQ(wall.hcEff, 150.0);
     EXPECT_NEAR(wall.rho, 0.00955, 1e-12);
     EXPECT_NEAR(wall.crackSpacing, 848.14, 0.005);
     EXPECT_FALSE(wall.wide);
     // A thin member: h / 2 = 100 governs h_c,eff; rho = 286.5 / 20000, s = 171.7 + 6.46 / 0.014325 = 622.7.
-    LayerFacts thin{"left", 286.5, 19.0, 200.0, 60.0, 200.0};
+    LayerFacts thin = Layer("left", 286.5, 19.0, 200.0, 60.0, 200.0);
     CrackSpacing(thin);
     EXPECT_DOUBLE_EQ(thin.hcEff, 100.0);
     EXPECT_NEAR(thin.crackSpacing, 622.7, 0.05);
     // Bars 400 apart, above 5 (50.5 + 9.5) = 300: expression (7.14), 1.3 h = 520.
-    LayerFacts wide{"left", 286.5, 19.0, 400.0, 60.0, 400.0};
+    LayerFacts wide = Layer("left", 286.5, 19.0, 400.0, 60.0, 400.0);
     CrackSpacing(wide);
     EXPECT_TRUE(wide.wide);
     EXPECT_DOUBLE_EQ(wide.crackSpacing, 520.0);
@@ -131,8 +142,8 @@ TEST(PrepareDerive, CrackSpacingAndSpreadLengthsFromTheBars) {
     // The example slab's layers, 1200 deep: bottom D25 at 75 clear, h_c,eff = 2.5 x 87.5 = 218.75,
     // rho = 490.87 / 43750 = 0.011220, s = 255 + 8.5 / 0.011220 = 1012.6; top D22 at 50 clear,
     // h_c,eff = 152.5, rho = 380.13 / 30500 = 0.012463, s = 170 + 7.48 / 0.012463 = 770.2.
-    LayerFacts bottom{"bottom", std::numbers::pi * 25.0 * 25.0 / 4.0, 25.0, 200.0, 87.5, 1200.0};
-    LayerFacts top{"top", std::numbers::pi * 22.0 * 22.0 / 4.0, 22.0, 200.0, 61.0, 1200.0};
+    LayerFacts bottom = Layer("bottom", std::numbers::pi * 25.0 * 25.0 / 4.0, 25.0, 200.0, 87.5, 1200.0);
+    LayerFacts top = Layer("top", std::numbers::pi * 22.0 * 22.0 / 4.0, 22.0, 200.0, 61.0, 1200.0);
     CrackSpacing(bottom);
     CrackSpacing(top);
     EXPECT_NEAR(bottom.crackSpacing, 1012.6, 0.05);
