@@ -91,7 +91,9 @@ TEST(PrepareDerive, RestraintAtTheJointAndOverTheHeight) {
 
     // Rn = R (a - 1) / ln a; Rm = 12 R [a^s ((s - 1/2)^2 / k - 2 (s - 1/2) / k^2 + 2 / k^3)] from 0 to 1, k = ln a.
     const double a = 0.4, k = std::log(a);
-    const auto F = [&](double s) { return std::pow(a, s) * ((s - 0.5) * (s - 0.5) / k - 2 * (s - 0.5) / (k * k) + 2 / (k * k * k)); };
+    const auto F = [&](double s) {
+        return std::pow(a, s) * ((s - 0.5) * (s - 0.5) / k - 2 * (s - 0.5) / (k * k) + 2 / (k * k * k));
+    };
     const auto [rn, rm] = SectionRestraint(0.4615, a);
     EXPECT_NEAR(rn, 0.4615 * (a - 1.0) / k, 1e-9);
     EXPECT_NEAR(rm, 0.4615 * 12.0 * (F(1.0) - F(0.0)), 1e-9);
@@ -100,12 +102,13 @@ TEST(PrepareDerive, RestraintAtTheJointAndOverTheHeight) {
     EXPECT_NEAR(um, 0.7, 1e-12);
 
     // The whole description: the wall 12 m long (L/H 4) on its footing; the deck gets 3 decimals.
-    const Description d = ParseDescription(Wall("on = \"footing\"\nlength = 12000.0\n", "lcb = 400.0\nlcu = 600.0\nlsb = 200.0\nlsu = 300.0\n"), "d.toml");
+    const std::string spread = "lcb = 400.0\nlcu = 600.0\nlsb = 200.0\nlsu = 300.0\n";
+    const Description d = ParseDescription(Wall("on = \"footing\"\nlength = 12000.0\n", spread), "d.toml");
     EXPECT_DOUBLE_EQ(d.deck.rn, 0.302);
     EXPECT_DOUBLE_EQ(d.deck.rm1, 0.311);
     EXPECT_DOUBLE_EQ(d.deck.rm2, 0.311);
     // A modulus ratio given: 1 / (1 + 1.6667 0.8) = 0.4286, times 0.6548 = 0.281.
-    const Description e = ParseDescription(Wall("on = \"footing\"\nlength = 12000.0\nmodulus_ratio = 0.8\n", "lcb = 400.0\nlcu = 600.0\nlsb = 200.0\nlsu = 300.0\n"), "d.toml");
+    const Description e = ParseDescription(Wall("on = \"footing\"\nlength = 12000.0\nmodulus_ratio = 0.8\n", spread), "d.toml");
     EXPECT_DOUBLE_EQ(e.deck.rn, 0.281);
 
     // The example of a derived restraint and derived spread lengths.
@@ -153,15 +156,18 @@ TEST(PrepareDerive, CrackSpacingAndSpreadLengthsFromTheBars) {
 TEST(PrepareDerive, RefusalsNameFileLineAndKey) {
     const std::string spread = "lcb = 400.0\nlcu = 600.0\nlsb = 200.0\nlsu = 300.0\n";
     const auto line = [](const std::string& text, const std::string& what) {
-        return "d.toml, line " + std::to_string(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(text.find(what)), '\n') + 1);
+        const auto at = text.begin() + static_cast<std::ptrdiff_t>(text.find(what));
+        return "d.toml, line " + std::to_string(std::count(text.begin(), at, '\n') + 1);
     };
     // A footing beside the wall's top, touching nothing.
-    std::string apart = Wall("on = \"footing\"\nlength = 12000.0\n", spread, "rectangle = { x = [1000.0, 2000.0], y = [0.0, 600.0] }\n");
+    const std::string on = "on = \"footing\"\nlength = 12000.0\n";
+    std::string apart = Wall(on, spread, "rectangle = { x = [1000.0, 2000.0], y = [0.0, 600.0] }\n");
     EXPECT_EQ(Refusal(apart), line(apart, "on = \"") + ": key \"restraint.on\": \"footing\" does not touch the member (the young "
                                                      "concrete): name the part it is cast on");
     // A footing at the wall's side only.
-    std::string side = Wall("on = \"footing\"\nlength = 12000.0\n", spread, "rectangle = { x = [400.0, 1000.0], y = [0.0, 600.0] }\n");
-    EXPECT_NE(Refusal(side).find(line(side, "on = \"") + ": key \"restraint.on\": \"footing\" meets the member only at its side"), std::string::npos);
+    std::string side = Wall(on, spread, "rectangle = { x = [400.0, 1000.0], y = [0.0, 600.0] }\n");
+    EXPECT_NE(Refusal(side).find(line(side, "on = \"") + ": key \"restraint.on\": \"footing\" meets the member only at its side"),
+              std::string::npos);
     std::string length = Wall("on = \"footing\"\nlength = -5.0\n", spread);
     EXPECT_EQ(Refusal(length), line(length, "length =") + ": key \"restraint.length\": must be above 0 (it is -5)");
     std::string zero = Wall("on = \"footing\"\nlength = 0.0\n", spread);
