@@ -302,7 +302,10 @@ def summarise_variant(job_folder, summary_path, allowable_width):
     from thermocrack_tools.job_files import load_job
     from thermocrack_tools.report_page import write_summary
     from thermocrack_tools.summary import summarise
-    write_summary(os.path.dirname(summary_path), summarise(load_job(job_folder), allowable_width))
+    from thermocrack_tools.verdict_checks import steel_checks
+    job = load_job(job_folder)
+    s = summarise(job, allowable_width)
+    write_summary(os.path.dirname(summary_path), s, steel_checks(job, s).columns())
 
 
 def run_variant(study, values, folder, thermocrack):

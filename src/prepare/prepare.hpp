@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "heat/heat.hpp"
+#include "prepare/derive.hpp"
 
 namespace tc::prepare {
 
@@ -56,6 +57,9 @@ struct Description {
     std::vector<BarLayer> bars;
     DeckParameters deck;
     heat::HeatSettings heat;          // concrete, ambient, boundaries and output ages (no mesh, no regions)
+    double yieldStrength = 0;         // f_yk of the bars, N/mm2 (given or the table's default)
+    std::vector<Derivation> derivations;  // how each group of values was taken, for derived.toml
+    std::vector<LayerFacts> layers;   // the face layers, for the steel checks
 };
 
 // A mesh with its elements' parts; nodes numbered row by row from the bottom, elements likewise.
@@ -71,6 +75,11 @@ struct Bar {
 // Reads and checks the description; throws RunError naming the file, line and key.
 Description ReadDescription(const std::string& path);
 Description ParseDescription(const std::string& text, const std::string& name);
+
+// The facts of every face layer of bars (spacing, covers, the depth square to the face).
+std::vector<LayerFacts> FaceLayers(const Description& d);
+// derived.toml: every derived value with its method, inputs and source, and the given ones as given.
+std::string DerivedText(const Description& d);
 
 // The strength development of a named cement: fc(t) = fc28 t / (a + b t).
 struct CementPreset {

@@ -1,8 +1,8 @@
 // thermocrack prepare DESCRIPTION.toml [--out JOB_FOLDER] [--force]: reads the description, meshes
 // the section, places the bars, writes title.dat, NAME.inp, NAME.dat, heat.toml (and NAME-heat.dat
-// when parts are only in the heat analysis), then runs the heat analysis to write NAME.tmp. All is
-// written first into a folder beside the job folder and moved in only when complete, so an error
-// leaves nothing behind.
+// when parts are only in the heat analysis) and derived.toml (how each value was taken), then runs
+// the heat analysis to write NAME.tmp. All is written first into a folder beside the job folder and
+// moved in only when complete, so an error leaves nothing behind.
 
 #include <cstdio>
 #include <filesystem>
@@ -31,6 +31,7 @@ Writes, into JOB_FOLDER (default: the description's name without .toml, beside i
   NAME.dat           the mesh of the young concrete
   NAME-heat.dat      the mesh of every part, when some parts are only in the heat analysis
   heat.toml          the heat analysis's settings
+  derived.toml       how each value was taken: given, or derived (method, inputs, source)
   NAME.tmp           the node temperatures, from the heat analysis
 Then 'thermocrack JOB_FOLDER' runs the cracking analysis.
 
@@ -111,6 +112,7 @@ void Run(const Arguments& a) {
         WriteText(partial / (d.name + ".dat"), MeshText(young.mesh, static_cast<std::int32_t>(bars.size())));
         if (heatOnly) WriteText(partial / heatMesh, MeshText(all.mesh, 0));
         WriteText(partial / "heat.toml", HeatSettingsText(d, all, heatMesh));
+        WriteText(partial / "derived.toml", DerivedText(d));
         heat::WriteJobTemperatures(partial.string() + "/", d.name);
         fs::create_directories(out);
         for (const fs::directory_entry& e : fs::directory_iterator(partial)) fs::rename(e.path(), out / e.path().filename());

@@ -13,6 +13,7 @@
 
 #include "heat/read_heat_release.hpp"
 #include "heat/toml_reader.hpp"
+#include "prepare/derive_from_description.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
 
@@ -267,31 +268,53 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
     ReadConcrete(r, concrete, d.deck);
 
     const toml::table& steel = r.Table(r.Required(root, "steel", ""), "steel");
-    r.CheckKeys(steel, "steel.", {"modulus"});
+    r.CheckKeys(steel, "steel.", {"modulus", "yield"});
     d.deck.steelModulus = r.Positive(steel, "modulus", "steel.");
+    TakeYieldStrength(r, steel, d);
 
     const toml::table& cracking = r.Table(r.Required(root, "cracking", ""), "cracking");
     r.CheckKeys(cracking, "cracking.", {"judge", "listing", "lcb", "lcu", "lsb", "lsu"});
     d.deck.judge = r.Positive(cracking, "judge", "cracking.");
-    d.deck.lcb = r.Positive(cracking, "lcb", "cracking.");
-    d.deck.lcu = r.Positive(cracking, "lcu", "cracking.");
-    d.deck.lsb = r.Positive(cracking, "lsb", "cracking.");
-    d.deck.lsu = r.Positive(cracking, "lsu", "cracking.");
+    // All four spread lengths given, or none: then they come from the bars' crack spacing.
+    const int spreads = (cracking.get("lcb") != nullptr) + (cracking.get("lcu") != nullptr) +
+                        (cracking.get("lsb") != nullptr) + (cracking.get("lsu") != nullptr);
+    if (spreads == 0) {
+        DeriveSpreadLengths(r, cracking, d);
+    } else {
+        for (const char* k : {"lcb", "lcu", "lsb", "lsu"}) {
+            if (spreads < 4 && cracking.get(k) == nullptr) {
+                r.Fail(&cracking, std::string("cracking.") + k,
+                       "is missing: give all four of lcb, lcu, lsb, lsu, or none to derive them from the bars");
+            }
+        }
+        d.deck.lcb = r.Positive(cracking, "lcb", "cracking.");
+        d.deck.lcu = r.Positive(cracking, "lcu", "cracking.");
+        d.deck.lsb = r.Positive(cracking, "lsb", "cracking.");
+        d.deck.lsu = r.Positive(cracking, "lsu", "cracking.");
+        d.derivations.push_back({"spread", true, "given", {},
+                                 {{"lcb", d.deck.lcb}, {"lcu", d.deck.lcu}, {"lsb", d.deck.lsb}, {"lsu", d.deck.lsu}}, {}});
+    }
     if (const toml::node* listing = cracking.get("listing")) {
         d.deck.listing = r.Integer(*listing, "cracking.listing");
         if (d.deck.listing < 0 || d.deck.listing > 3) r.Fail(listing, "cracking.listing", "must be 0, 1, 2 or 3");
     }
 
     const toml::table& restraint = r.Table(r.Required(root, "restraint", ""), "restraint");
-    r.CheckKeys(restraint, "restraint.", {"Rn", "Rm1", "Rm2"});
-    d.deck.rn = r.NotNegative(restraint, "Rn", "restraint.");
-    d.deck.rm1 = r.NotNegative(restraint, "Rm1", "restraint.");
-    d.deck.rm2 = r.NotNegative(restraint, "Rm2", "restraint.");
-    for (const char* k : {"Rn", "Rm1", "Rm2"}) {
-        if (r.RequiredNumber(restraint, k, "restraint.") > 1.0) {
-            r.Fail(restraint.get(k), std::string("restraint.") + k, "must lie between 0 (free) and 1 (fully restrained)");
+    r.CheckKeys(restraint, "restraint.", {"Rn", "Rm1", "Rm2", "on", "length", "modulus_ratio"});
+    if (restraint.get("on") != nullptr || restraint.get("length") != nullptr || restraint.get("modulus_ratio") != nullptr) {
+        DeriveRestraint(r, restraint, d);
+    } else {
+        d.deck.rn = r.NotNegative(restraint, "Rn", "restraint.");
+        d.deck.rm1 = r.NotNegative(restraint, "Rm1", "restraint.");
+        d.deck.rm2 = r.NotNegative(restraint, "Rm2", "restraint.");
+        for (const char* k : {"Rn", "Rm1", "Rm2"}) {
+            if (r.RequiredNumber(restraint, k, "restraint.") > 1.0) {
+                r.Fail(restraint.get(k), std::string("restraint.") + k, "must lie between 0 (free) and 1 (fully restrained)");
+            }
         }
+        d.derivations.push_back({"restraint", true, "given", {}, {{"Rn", d.deck.rn}, {"Rm1", d.deck.rm1}, {"Rm2", d.deck.rm2}}, {}});
     }
+    d.layers = FaceLayers(d);
     return d;
 }
 

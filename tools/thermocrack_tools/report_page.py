@@ -12,6 +12,7 @@ import re
 
 from .figures import FIGURE_NAMES, make_figures
 from .summary import INDEX_TARGETS, bar_face, cracking_probability, csv_cell, summarise
+from .verdict_checks import annotate_inputs, provenance_rows, steel_checks, verdict_words
 
 TEMPLATE_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "templates")
 
@@ -197,6 +198,11 @@ def render(job, allowable_width):
     import jinja2
     s = summarise(job, allowable_width)
     headline, tone, lines = verdict(job, s)
+    checks = steel_checks(job, s)
+    flags = verdict_words(checks)
+    lines += flags
+    if flags and tone == "good":
+        tone = "warn"
     figures = make_figures(job, allowable_width)
     shown = []
     for name in FIGURE_NAMES:
@@ -207,14 +213,17 @@ def render(job, allowable_width):
     environment.filters["g"] = lambda v: f"{v:g}"
     targets = [(v, meaning, 100.0 * cracking_probability(v)) for v, meaning in INDEX_TARGETS]
     html = environment.get_template("report.html.j2").render(
-        job=job, s=s, headline=headline, tone=tone, lines=lines, inputs=inputs(job), heat=heat_rows(job),
-        figures=shown, targets=targets, number=number, folder=job.folder)
-    return html, s
+        job=job, s=s, headline=headline, tone=tone, lines=lines, inputs=annotate_inputs(inputs(job), checks.derived),
+        heat=heat_rows(job), figures=shown, targets=targets, number=number, folder=job.folder, checks=checks,
+        provenance=provenance_rows(checks.derived))
+    return html, s, checks
 
 
-def write_summary(folder, s):
-    """summary.json and summary.csv (one row, a header line first) in folder; gives their names."""
+def write_summary(folder, s, extra=None):
+    """summary.json and summary.csv (one row, a header line first) in folder, with the extra columns
+    after the summary's; gives their names."""
     row = s.row()
+    row.update(extra or {})
     clean = {k: (None if isinstance(v, float) and not math.isfinite(v) else v) for k, v in row.items()}
     json_path = os.path.join(folder, "summary.json")
     with open(json_path, "w", encoding="utf-8") as f:
@@ -230,9 +239,9 @@ def write_summary(folder, s):
 
 def write_report(job, out, allowable_width):
     """Writes the report page to out and the summary files beside it; gives the three names."""
-    html, s = render(job, allowable_width)
+    html, s, checks = render(job, allowable_width)
     folder = os.path.dirname(out) or "."
     os.makedirs(folder, exist_ok=True)
     with open(out, "w", encoding="utf-8") as f:
         f.write(html)
-    return (out,) + write_summary(folder, s)
+    return (out,) + write_summary(folder, s, checks.columns())
