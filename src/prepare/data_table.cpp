@@ -3,20 +3,18 @@
 
 #include <string>
 
+#include "core/data_tables.hpp"
 #include "heat/toml_reader.hpp"
 #include "prepare/derive.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::prepare {
 
-extern const std::pair<std::string_view, std::string_view> DataTables[];
-extern const int DataTableCount;
-
 std::string_view DataTable(std::string_view file) {
-    for (int i = 0; i < DataTableCount; ++i) {
-        if (DataTables[i].first == file) return DataTables[i].second;
-    }
-    throw RunError("data table " + std::string(file) + " is not built into this program");
+    const std::string_view stem = file.substr(0, file.rfind(".toml"));
+    const std::string_view text = tc::DataTable(stem);
+    if (text.empty()) throw RunError("data table " + std::string(file) + " is not built into this program");
+    return text;
 }
 
 double DataValue(std::string_view file, std::string_view name, std::string_view key, std::string* source) {
