@@ -31,6 +31,7 @@ Writes, into JOB_FOLDER (default: the description's name without .toml, beside i
   NAME.dat           the mesh of the young concrete
   NAME-heat.dat      the mesh of every part, when some parts are only in the heat analysis
   heat.toml          the heat analysis's settings
+  limits.toml        the limits the report checks, when the description has [limits]
   NAME.tmp           the node temperatures, from the heat analysis
 Then 'thermocrack JOB_FOLDER' runs the cracking analysis.
 
@@ -135,8 +136,11 @@ void Run(const Arguments& a) {
         WriteText(partial / (d.name + ".dat"), MeshText(young.mesh, static_cast<std::int32_t>(bars.size())));
         if (heatOnly) WriteText(partial / heatMesh, MeshText(all.mesh, 0));
         WriteText(partial / "heat.toml", HeatSettingsText(d, all, heatMesh));
+        if (d.limits.given) WriteText(partial / "limits.toml", LimitsText(d));
         RunHeat(partial.string() + "/", d.name);
         fs::create_directories(out);
+        // A limits.toml of an earlier description that had [limits] would outlive it.
+        if (!d.limits.given) fs::remove(out / "limits.toml", error);
         for (const fs::directory_entry& e : fs::directory_iterator(partial)) fs::rename(e.path(), out / e.path().filename());
         fs::remove(partial);
     } catch (...) {
@@ -146,7 +150,12 @@ void Run(const Arguments& a) {
     std::printf("thermocrack prepare: wrote %s: %d nodes, %d elements, %zu bars", out.string().c_str(), young.mesh.NX(),
                 young.mesh.NELX(), bars.size());
     if (heatOnly) std::printf(" (heat mesh %s: %d nodes, %d elements)", heatMesh.c_str(), all.mesh.NX(), all.mesh.NELX());
-    std::printf("; temperatures at %zu ages\n", d.heat.outputAges.size());
+    std::printf("; temperatures at %zu ages", d.heat.outputAges.size());
+    if (d.output.chosen) {
+        std::printf(" (chosen: every %g days while the concrete heats and after each change of surface, else every %g)",
+                    d.output.step, d.output.coarse);
+    }
+    std::printf("\n");
 }
 
 }  // namespace
