@@ -54,11 +54,12 @@ def no_data(ax, text):
 
 
 def mark_first_crack(ax, job, with_text):
+    """The first crack's age as a line; without a crack, with_text puts "no element cracked" in the
+    legend (free text would sit behind it)."""
     age = job.first_crack_age
     if age is None:
         if with_text:
-            ax.text(0.98, 0.97, "no element cracked", transform=ax.transAxes, ha="right", va="top",
-                    color="0.3", gid="no-crack")
+            ax.plot([], [], linestyle="none", gid="no-crack", label="no element cracked")
         return
     ax.axvline(age, color=FIRST_CRACK_COLOUR, linestyle=":", linewidth=1.5, gid="first-crack",
                label=f"first crack at {age:g} days")
@@ -109,9 +110,8 @@ def plot_temperature(job):
             label="difference hottest - coolest boundary")
     if rows:
         k = max(range(len(rows)), key=lambda i: difference[i])
-        ax.plot([ages[k]], [difference[k]], "o", color="tab:purple", gid="largest-difference")
-        ax.annotate(f"largest difference {difference[k]:.1f} C at {ages[k]:g} days", (ages[k], difference[k]),
-                    xytext=(12, 8), textcoords="offset points", fontsize="small", color="tab:purple")
+        ax.plot([ages[k]], [difference[k]], "o", color="tab:purple", gid="largest-difference",
+                label=f"largest difference {difference[k]:.1f} C at {ages[k]:g} days")
     else:
         no_data(ax, "no temperature block")
     finish_age_axis(ax, ages)
@@ -205,9 +205,7 @@ def plot_crack_index(job):
     if best is not None:
         v, age, e = best
         ax.plot([age], [v], "o", markersize=9, markerfacecolor="none", markeredgecolor="black",
-                markeredgewidth=1.5, gid="lowest-point")
-        ax.annotate(f"lowest {v:.2f} at {age:g} days, element {e}", (age, v), xytext=(10, -14),
-                    textcoords="offset points", fontsize="small")
+                markeredgewidth=1.5, gid="lowest-point", label=f"lowest {v:.2f} at {age:g} days, element {e}")
     ax.set_ylim(0.0, max(3.0, 1.6 * judge))
     finish_age_axis(ax, ages)
     ax.set_ylabel("crack index ft / stress (-)")
@@ -220,9 +218,16 @@ def plot_probability(job):
     age_axis(ax, job, "cracking probability from the lowest crack index")
     lowest = lowest_by_step(job)
     ages = [a for a, _ in lowest]
-    probability = [100.0 * cracking_probability(v) if math.isfinite(v) else math.nan for _, v in lowest]
-    ax.plot(ages, probability, color="tab:blue", linewidth=2.2, marker="o", markersize=3, gid="probability",
-            label="P(lowest index of the uncracked elements)")
+    first = job.first_crack_age
+    # Once an element has cracked, the index of the others no longer says whether the section cracks:
+    # the curve stops at the first crack, and the section is cracked (100 %) from then on.
+    uncracked = [(a, v) for a, v in lowest if first is None or a <= first]
+    probability = [100.0 * cracking_probability(v) if math.isfinite(v) else math.nan for _, v in uncracked]
+    ax.plot([a for a, _ in uncracked], probability, color="tab:blue", linewidth=2.2, marker="o", markersize=3,
+            gid="probability", label="P(lowest index of the uncracked section)")
+    if first is not None and ages:
+        ax.plot([first, max(ages)], [100.0, 100.0], color="tab:red", linewidth=2.2, gid="cracked",
+                label=f"cracked from {first:g} days on")
     for value, meaning in INDEX_TARGETS:
         p = 100.0 * cracking_probability(value)
         ax.axhline(p, color=TARGET_COLOUR, linestyle=TARGET_STYLE[value], linewidth=1.1, gid="target",
@@ -230,10 +235,10 @@ def plot_probability(job):
     if not lowest:
         no_data(ax, "no step in the results")
     mark_first_crack(ax, job, with_text=False)
-    ax.set_ylim(0.0, 100.0)
+    ax.set_ylim(0.0, 105.0)
     finish_age_axis(ax, ages)
     ax.set_ylabel("cracking probability (%)")
-    ax.legend(loc="upper left", fontsize="small")
+    ax.legend(loc="center left", fontsize="small")
     return fig
 
 
