@@ -102,7 +102,8 @@ class Limits:
     allowable_width_source: str
 
 
-def resolve_limits(folder, max_temperature=None, max_difference=None, allowable_width=None, exposure=None):
+def resolve_limits(folder, max_temperature=None, max_difference=None, allowable_width=None, exposure=None,
+                   width_given_by="--allowable-width"):
     """The limits of a job: the options given here, else the job's limits.toml, else the sourced defaults."""
     job = read_job_limits(folder) if folder else {}
     defaults = temperature_limits()
@@ -122,7 +123,7 @@ def resolve_limits(folder, max_temperature=None, max_difference=None, allowable_
             raise unknown_exposure(exposure, "--exposure")
         w, w_source = classes[exposure][0], f"exposure class {exposure}: {classes[exposure][1]}"
     elif allowable_width is not None:
-        w, w_source = float(allowable_width), "given (--allowable-width)"
+        w, w_source = float(allowable_width), f"given ({width_given_by})"
     elif "exposure" in job:
         w, w_source = classes[job["exposure"]][0], f"exposure class {job['exposure']}: {classes[job['exposure']][1]}"
     elif "allowable_width" in job:

@@ -170,7 +170,7 @@ def summarise(job, allowable_width=None, limits=None):
     sourced defaults), an allowable width given here taking the place of theirs."""
     nan = math.nan
     if limits is None:
-        limits = resolve_limits(job.folder, allowable_width=allowable_width)
+        limits = resolve_limits(job.folder, allowable_width=allowable_width, width_given_by="allowable_width")
     allowable_width = limits.allowable_width_mm
     mesh = job.mesh
     crack = first_crack(job)
