@@ -238,7 +238,8 @@ def plot_probability(job):
     ax.set_ylim(0.0, 105.0)
     finish_age_axis(ax, ages)
     ax.set_ylabel("cracking probability (%)")
-    ax.legend(loc="center left", fontsize="small")
+    # Between the targets (up to 50 %) and the cracked line (100 %), right of the usual first crack.
+    ax.legend(loc="center right", bbox_to_anchor=(1.0, 0.72), fontsize="small")
     return fig
 
 

@@ -8,7 +8,8 @@ from the description's [limits]) and the report's options take their place.
 
 The core-to-surface difference is measured the usual way: on each face of the young concrete, the
 node in the middle of the face against the hottest node behind it, on the line square to the face
-from that node to the middle of the section. Corners are never the surface point, and a face that
+from that node inwards, as deep as half the section's least dimension (to the middle of a wall's
+thickness or a slab's depth). Corners are never the surface point, and a face that
 is a joint with another part (inside the heat mesh, or a boundary held at a fixed temperature or with
 surroundings of its own, such as a footing) or has no boundary entry (insulated: a line of symmetry)
 is not a surface.
@@ -194,7 +195,10 @@ def surface_faces(job):
         inner = [n for n in on if low + eps < along(n) < high - eps]
         surface = min(inner, key=lambda n: (abs(along(n) - middle), along(n)))
         sx, sy = xs[surface - 1], ys[surface - 1]
-        centre = (xmin + xmax) / 2.0 if across else (ymin + ymax) / 2.0
+        # To the middle of the section, but no deeper than half its least dimension: past that the
+        # point lies behind the nearer faces, not this one (the top of a tall wall).
+        depth = min(xmax - xmin, ymax - ymin) / 2.0
+        centre = {"left": xmin + depth, "right": xmax - depth, "bottom": ymin + depth, "top": ymax - depth}[side]
         if across:
             behind = [n for n in range(1, mesh.NX + 1) if abs(ys[n - 1] - sy) < eps
                       and min(sx, centre) - eps <= xs[n - 1] <= max(sx, centre) + eps]
