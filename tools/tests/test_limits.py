@@ -3,6 +3,9 @@ core-to-surface difference measured at the middle of each face (joints left out)
 of checks; and the convergence check's halving of the steps."""
 
 import json
+import os
+import shutil
+import subprocess
 
 import pytest
 
@@ -87,3 +90,28 @@ def test_output_ages_are_summarised_as_runs_and_halved_with_heat_toml_kept():
     new = tomllib.loads(with_ages(text, halved(output_ages(table, "heat.toml"), 1)))
     assert new["output"] == {"ages": [0.5, 1.0, 1.5, 2.0, 2.5, 3.0]}
     assert new["boundary"] == table["boundary"] and new["concrete"] == table["concrete"]
+
+
+def test_converge_reruns_the_job_with_halved_steps_and_the_report_shows_it_while_the_inputs_hold(tmp_path):
+    program = os.environ.get("THERMOCRACK_BINARY") or str(REPO / "build" / "thermocrack")
+    if not os.access(program, os.X_OK):
+        pytest.skip(f"{program} is not built")
+    job = tmp_path / "wall"
+    shutil.copytree(REPO / "examples" / "wall" / "job", job)
+    converge = load_script(REPO / "tools" / "thermocrack-converge", "thermocrack_converge")
+    # The example's listed ages are too coarse: halving them once changes the status (3 to 0).
+    assert converge.main([str(job), "--halvings", "1", "--program", program]) == 1
+    result = json.loads((job / "converge.json").read_text())
+    assert [(r["level"], r["steps"], r["smallest_step_d"], r["status"]) for r in result["levels"]] == \
+        [(0, 27, 0.1, 3), (1, 55, 0.05, 0)]
+    assert result["spreads"]["status"] == {"values": [0, 3], "within": False} and not result["converged"]
+    assert (job / "converge" / "level-1" / "wall.sta").is_file()
+    subprocess.run([program, "--quiet", str(job)], check=True, capture_output=True)
+    report = load_script(REPO / "tools" / "thermocrack-report", "thermocrack_report")
+    assert report.main([str(job), "--out", str(tmp_path / "r.html")]) == 0
+    text = (tmp_path / "r.html").read_text(encoding="utf-8")
+    assert 'id="convergence-table"' in text and "the answer hangs on the steps" in text
+    # Another input: the check no longer applies.
+    (job / "wall.inp").write_bytes((job / "wall.inp").read_bytes().replace(b"0.8", b"0.7", 1))
+    assert report.main([str(job), "--out", str(tmp_path / "r.html")]) == 0
+    assert "converge.json was made from other inputs" in (tmp_path / "r.html").read_text(encoding="utf-8")
