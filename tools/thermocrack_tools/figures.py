@@ -289,16 +289,23 @@ def faces(job):
     return list(groups.items())
 
 
+def along_face(face):
+    """Which way a face's bars are shaded: up a side face, to the right along a bottom or top face."""
+    return "right" if face.startswith(("bottom", "top")) else "up"
+
+
 def bar_colours(job):
-    """A colour per bar (from 1): by face, lighter lower down, darker higher up."""
+    """A colour per bar (from 1): by face, lighter lower down (further left along a bottom or top
+    face), darker higher up (further right)."""
     from matplotlib import colors
     result = {}
     for k, (face, bars) in enumerate(faces(job)):
         base = colors.to_rgb(FACE_COLOURS[k % len(FACE_COLOURS)])
-        heights = [job.deck.bars[j - 1].SY for j in bars]
+        at = (lambda b: b.SX) if along_face(face) == "right" else (lambda b: b.SY)
+        heights = [at(job.deck.bars[j - 1]) for j in bars]
         low, high = min(heights), max(heights)
         for j in bars:
-            t = (job.deck.bars[j - 1].SY - low) / (high - low) if high > low else 1.0
+            t = (at(job.deck.bars[j - 1]) - low) / (high - low) if high > low else 1.0
             mix = 0.55 * (1.0 - t)  # lowest bar mixed halfway with white
             result[j] = tuple(c + (1.0 - c) * mix for c in base)
     return result
@@ -313,8 +320,9 @@ def face_legend_handles(job):
     from matplotlib.lines import Line2D
     return [Line2D([], [], color=FACE_COLOURS[k % len(FACE_COLOURS)], linewidth=2.0,
                    linestyle=FACE_STYLES[k % len(FACE_STYLES)],
-                   label=f"bars at the {face} ({len(bars)}), darker higher up" if face != "middle"
-                   else f"bars in the middle ({len(bars)}), darker higher up")
+                   label=(f"bars at the {face} ({len(bars)}), " if face != "middle"
+                          else f"bars in the middle ({len(bars)}), ")
+                   + ("darker further right" if along_face(face) == "right" else "darker higher up"))
             for k, (face, bars) in enumerate(faces(job))]
 
 
@@ -440,7 +448,8 @@ def plot_section(job):
                               gid="elements")
     ax.add_collection(elements)
     colorbar = fig.colorbar(elements, ax=ax, extend="max", shrink=0.9)
-    colorbar.set_label(f"crack index ft / stress (linear, judge value {judge:g} in the middle)")
+    # Short enough for the bar of a flat section (a long label runs past the figure's edge).
+    colorbar.set_label(f"crack index (judge value {judge:g} in the middle)")
     colorbar.ax.axhline(judge, color="black", linewidth=1.2)
 
     handles = []

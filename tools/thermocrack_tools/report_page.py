@@ -28,10 +28,10 @@ CAPTIONS = {
                    "the first crack (cracked from then on), with the probabilities of the guideline targets.",
     "stress-strength": "Stress of the critical element (the one with the lowest crack index) against the "
                        "tensile strength ft.",
-    "crack-width": "Crack width at every bar by age (coloured by face, darker higher up), the largest in "
+    "crack-width": "Crack width at every bar by age (coloured by face, darker higher up or further right), the largest in "
                    "black, and the allowable width.",
     "band-height": "Height of the cracked band by age against the height of the section.",
-    "bar-stress": "Stress of every bar by age, coloured by face, darker higher up.",
+    "bar-stress": "Stress of every bar by age, coloured by face, darker higher up (or further right along a bottom or top face).",
     "section": "The section at the last step, in true proportion: uncracked elements coloured by crack index "
                "(linear scale, the judge value in the middle), cracked elements hatched, the cracked band's "
                "edges, the bars coloured by face and sized by their crack width.",
