@@ -106,6 +106,8 @@ OutputChoice ReadOutputChoice(const heat::TomlReader& r, const toml::table& root
     if (t.get("fine_step") != nullptr) c.step = r.Positive(t, "fine_step", p);
     if (t.get("coarse_step") != nullptr) c.coarse = r.Positive(t, "coarse_step", p);
     if (t.get("settle") != nullptr) c.settle = r.NotNegative(t, "settle", p);
+    // The temperature file writes ages with four decimals: finer steps would repeat an age.
+    if (c.step < 0.001) r.Fail(t.get("fine_step"), p + "fine_step", "must be at least 0.001 days (1.44 minutes)");
     const double ratio = c.coarse / c.step;
     if (!(ratio >= 1.0 && std::fabs(ratio - std::round(ratio)) < 1e-9)) {
         r.Fail(t.get("coarse_step") != nullptr ? t.get("coarse_step") : t.get("fine_step"), p + "coarse_step",
