@@ -35,6 +35,11 @@ Writes, into JOB_FOLDER (default: the description's name without .toml, beside i
   NAME.tmp           the node temperatures, from the heat analysis
 Then 'thermocrack JOB_FOLDER' runs the cracking analysis.
 
+Without output ages in the description ([output] left out, or holding only end, fine_step,
+coarse_step, settle), they are chosen: hourly while the concrete heats and for a day after each
+change of a surface, every 3 hours elsewhere, through the daily extremes of the air (README,
+Output ages). thermocrack-converge shows whether a job's steps are fine enough.
+
 Options
   --out JOB_FOLDER   where to write the job
   --force            replace a NAME.tmp that another program wrote
