@@ -98,10 +98,12 @@ class Study:
             self._fail("mode", f'is "{self.mode}": it must be one of ' + ", ".join(f'"{m}"' for m in MODES))
         self.samples = self._get(data, "samples", int, required=self.mode == "monte-carlo", default=0)
         self.seed = self._get(data, "seed", int, required=False, default=1)
-        self.allowable_width = float(self._get(data, "allowable_width", (int, float), required=False, default=0.2))
+        # None: each variant's own limits (its limits.toml, else the report's default).
+        width = self._get(data, "allowable_width", (int, float), required=False, default=None)
+        self.allowable_width = None if width is None else float(width)
         if self.mode == "monte-carlo" and self.samples < 1:
             self._fail("samples", "must be 1 or more")
-        if self.allowable_width <= 0.0:
+        if self.allowable_width is not None and self.allowable_width <= 0.0:
             self._fail("allowable_width", "must be above 0 mm")
         varies = data.get("vary", [])
         if not isinstance(varies, list) or not varies:

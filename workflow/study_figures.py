@@ -20,6 +20,7 @@ from study import wilson_interval  # noqa: E402
 
 INDEX = "lowest_index"
 WIDTH = "largest_width_mm"
+FIRST = "first_crack_age_d"
 
 
 def _number(text):
@@ -49,7 +50,8 @@ def _grid(study, rows, out):
                 ax.axhline(_number(rows[0]["judge_value"]), color="C3", linestyle="--",
                            linewidth=1, label="judge value")
             else:
-                ax.axhline(study.allowable_width, color="C3", linestyle="--", linewidth=1, label="allowable")
+                allowable = study.allowable_width or _number(rows[0].get("allowable_width_mm"))
+                ax.axhline(allowable, color="C3", linestyle="--", linewidth=1, label="allowable")
             ax.set_xlabel(key)
             if c == 0:
                 ax.set_ylabel(label)
@@ -62,10 +64,13 @@ def _grid(study, rows, out):
 
 
 def _tornado(study, rows, out):
+    # The lowest index is flat once the base job cracks: the first crack age and the largest width
+    # show what moves then. A variant that does not crack has no first crack age.
     base = rows[0]
     keys = study.keys()
-    fig, axes = plt.subplots(1, 2, figsize=(11, 1.2 + 0.7 * len(keys)), constrained_layout=True)
-    for ax, (column, label) in zip(axes, ((INDEX, "lowest crack index"), (WIDTH, "largest crack width (mm)"))):
+    fig, axes = plt.subplots(1, 3, figsize=(15, 1.2 + 0.7 * len(keys)), constrained_layout=True)
+    for ax, (column, label) in zip(axes, ((FIRST, "first crack age (days)"), (INDEX, "lowest crack index"),
+                                          (WIDTH, "largest crack width (mm)"))):
         centre = _number(base[column])
         spans = []
         for key in keys:
@@ -78,7 +83,10 @@ def _tornado(study, rows, out):
             low, high = spans[i]
             ax.barh(place, high - low, left=low, color="C0", alpha=0.7)
         ax.set_yticks(range(len(keys)), [keys[i] for i in order])
-        ax.axvline(centre, color="k", linewidth=1, label="base job")
+        if math.isnan(centre):
+            ax.plot([], [], linestyle="none", label="base job: none")
+        else:
+            ax.axvline(centre, color="k", linewidth=1, label="base job")
         ax.set_xlabel(label)
         ax.legend(fontsize=8)
         ax.grid(axis="x", alpha=0.3)

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,38 @@ struct DeckParameters {
     double rn = 0, rm1 = 0, rm2 = 0;
 };
 
+// Output ages the program chooses when the description lists none (days): a clock grid of step,
+// every grid age while the concrete heats and for settle days after each change of a surface,
+// else every coarse days; both grids through the daily extremes of the air.
+struct OutputChoice {
+    bool chosen = false;
+    double end = 28.0;
+    double step = 0.0;
+    double coarse = 0.0;
+    double settle = 0.0;
+};
+
+// The defaults of OutputChoice (days); README gives the measurements behind them.
+inline constexpr double DefaultFineStep = 1.0 / 24.0;
+inline constexpr double DefaultCoarseStep = 0.125;
+inline constexpr double DefaultSettle = 1.0;
+
+// The limits the report checks, when the description's [limits] gives them.
+struct Limits {
+    bool given = false;
+    std::optional<double> maxTemperature;  // C
+    std::optional<double> maxDifference;   // C
+    std::optional<double> allowableWidth;  // mm
+    std::string exposure;                  // a class of data/exposure_*.toml
+};
+
+// A row of a sourced table of allowable crack widths by exposure class.
+struct ExposureClass {
+    std::string name;
+    double width = 0.0;  // mm
+    std::string source;
+};
+
 struct Description {
     std::string file;
     std::string name;                 // job name
@@ -60,6 +93,8 @@ struct Description {
     double yieldStrength = 0;         // f_yk of the bars, N/mm2 (given or the table's default)
     std::vector<Derivation> derivations;  // how each group of values was taken, for derived.toml
     std::vector<LayerFacts> layers;   // the face layers, for the steel checks
+    OutputChoice output;              // how the output ages were chosen when none are listed
+    Limits limits;
 };
 
 // A mesh with its elements' parts; nodes numbered row by row from the bottom, elements likewise.
@@ -99,10 +134,18 @@ std::array<std::int32_t, 4> MeshCounts(const Description& d, double sx, double s
 // The bars of every layer, ordered row by row; refuses bars outside the young concrete.
 std::vector<Bar> PlaceBars(const Description& d);
 
+// The output ages of a description that lists none (see OutputChoice).
+std::vector<double> ChooseOutputAges(const heat::HeatSettings& h, const OutputChoice& c);
+
+// Every exposure class of the data tables (data/exposure_*.toml).
+std::vector<ExposureClass> ExposureClasses();
+
 // The files' text.
 std::string DeckText(const DeckParameters& p, const std::vector<Bar>& bars);
 std::string MeshText(const heat::HeatMesh& mesh, std::int32_t bars);
 std::string HeatSettingsText(const Description& d, const SectionMesh& all, const std::string& meshName);
+// limits.toml of the job: the limits the description gives, for the report.
+std::string LimitsText(const Description& d);
 
 // thermocrack prepare DESCRIPTION.toml [--out JOB_FOLDER] [--force]: argv[0] is "prepare".
 int PrepareMain(int argc, char** argv);

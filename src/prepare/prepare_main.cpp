@@ -32,8 +32,14 @@ Writes, into JOB_FOLDER (default: the description's name without .toml, beside i
   NAME-heat.dat      the mesh of every part, when some parts are only in the heat analysis
   heat.toml          the heat analysis's settings
   derived.toml       how each value was taken: given, or derived (method, inputs, source)
+  limits.toml        the limits the report checks, when the description has [limits]
   NAME.tmp           the node temperatures, from the heat analysis
 Then 'thermocrack JOB_FOLDER' runs the cracking analysis.
+
+Without output ages in the description ([output] left out, or holding only end, fine_step,
+coarse_step, settle), they are chosen: hourly while the concrete heats and for a day after each
+change of a surface, every 3 hours elsewhere, through the daily extremes of the air (README,
+Output ages). thermocrack-converge shows whether a job's steps are fine enough.
 
 Options
   --out JOB_FOLDER   where to write the job
@@ -113,8 +119,11 @@ void Run(const Arguments& a) {
         if (heatOnly) WriteText(partial / heatMesh, MeshText(all.mesh, 0));
         WriteText(partial / "heat.toml", HeatSettingsText(d, all, heatMesh));
         WriteText(partial / "derived.toml", DerivedText(d));
+        if (d.limits.given) WriteText(partial / "limits.toml", LimitsText(d));
         heat::WriteJobTemperatures(partial.string() + "/", d.name);
         fs::create_directories(out);
+        // A limits.toml of an earlier description that had [limits] would outlive it.
+        if (!d.limits.given) fs::remove(out / "limits.toml", error);
         for (const fs::directory_entry& e : fs::directory_iterator(partial)) fs::rename(e.path(), out / e.path().filename());
         fs::remove(partial);
     } catch (...) {
@@ -124,7 +133,12 @@ void Run(const Arguments& a) {
     std::printf("thermocrack prepare: wrote %s: %d nodes, %d elements, %zu bars", out.string().c_str(), young.mesh.NX(),
                 young.mesh.NELX(), bars.size());
     if (heatOnly) std::printf(" (heat mesh %s: %d nodes, %d elements)", heatMesh.c_str(), all.mesh.NX(), all.mesh.NELX());
-    std::printf("; temperatures at %zu ages\n", d.heat.outputAges.size());
+    std::printf("; temperatures at %zu ages", d.heat.outputAges.size());
+    if (d.output.chosen) {
+        std::printf(" (chosen: every %g days while the concrete heats and after each change of surface, else every %g)",
+                    d.output.step, d.output.coarse);
+    }
+    std::printf("\n");
 }
 
 }  // namespace

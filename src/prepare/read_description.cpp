@@ -4,6 +4,7 @@
 // [concrete]) are read by the heat analysis's reader on a copy of the text in which every other
 // line is blank, so that its messages, too, name the description's file and line.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "heat/toml_reader.hpp"
 #include "prepare/derive_from_description.hpp"
 #include "prepare/prepare.hpp"
+#include "prepare/read_limits.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::prepare {
@@ -50,12 +52,28 @@ void BlankLines(const toml::node& n, std::set<std::int64_t>& blank) {
     for (auto line = n.source().begin.line; line <= n.source().end.line; ++line) blank.insert(line);
 }
 
-// The description with every line blank that the heat analysis does not read.
-std::string HeatView(const std::string& text, const toml::table& root) {
+// The keys of an [output] that leaves the ages to the program (see ChooseOutputAges).
+constexpr std::array<std::string_view, 4> ChoiceKeys = {"end", "fine_step", "coarse_step", "settle"};
+
+// Whether the description leaves the output ages to the program: no [output], or one with only
+// the keys of the choice.
+bool AgesChosen(const toml::table& root) {
+    const toml::node* output = root.get("output");
+    if (output == nullptr) return true;
+    if (!output->is_table()) return false;
+    for (auto&& [key, node] : *output->as_table()) {
+        if (std::find(ChoiceKeys.begin(), ChoiceKeys.end(), key.str()) == ChoiceKeys.end()) return false;
+    }
+    return true;
+}
+
+// The description with every line blank that the heat analysis does not read; when the ages are
+// the program's to choose, with a stand-in [output] after the last line (replaced once chosen).
+std::string HeatView(const std::string& text, const toml::table& root, bool agesChosen) {
     std::set<std::int64_t> blank;
     for (auto&& [key, node] : root) {
         const std::string_view k = key.str();
-        if (k == "ambient" || k == "boundary" || k == "output") continue;
+        if (k == "ambient" || k == "boundary" || (k == "output" && !agesChosen)) continue;
         if (k == "concrete" && node.is_table() && !node.as_table()->is_inline()) {
             for (auto&& [ck, cn] : *node.as_table()) {
                 if (!IsThermalKey(ck.str())) BlankLines(cn, blank);
@@ -71,7 +89,37 @@ std::string HeatView(const std::string& text, const toml::table& root) {
         if (blank.count(number) == 0) view += line;
         view += '\n';
     }
+    if (agesChosen) view += "[output]\nages = [1.0]\n";
     return view;
+}
+
+// The output ages chosen by the program: [output]'s end, fine_step, coarse_step and settle (days).
+OutputChoice ReadOutputChoice(const heat::TomlReader& r, const toml::table& root) {
+    OutputChoice c;
+    c.chosen = true;
+    c.step = DefaultFineStep;
+    c.coarse = DefaultCoarseStep;
+    c.settle = DefaultSettle;
+    const toml::node* output = root.get("output");
+    if (output == nullptr) return c;
+    const toml::table& t = *output->as_table();
+    const std::string p = "output.";
+    if (t.get("end") != nullptr) c.end = r.Positive(t, "end", p);
+    if (t.get("fine_step") != nullptr) c.step = r.Positive(t, "fine_step", p);
+    if (t.get("coarse_step") != nullptr) c.coarse = r.Positive(t, "coarse_step", p);
+    if (t.get("settle") != nullptr) c.settle = r.NotNegative(t, "settle", p);
+    // The temperature file writes ages with four decimals: finer steps would repeat an age.
+    if (c.step < 0.001) r.Fail(t.get("fine_step"), p + "fine_step", "must be at least 0.001 days (1.44 minutes)");
+    const double ratio = c.coarse / c.step;
+    if (!(ratio >= 1.0 && std::fabs(ratio - std::round(ratio)) < 1e-9)) {
+        r.Fail(t.get("coarse_step") != nullptr ? t.get("coarse_step") : t.get("fine_step"), p + "coarse_step",
+               "must be a whole multiple of fine_step (" + heat::TomlReader::Text(c.step) + " days)");
+    }
+    if (c.end / c.step > 5000.0) {
+        r.Fail(t.get("fine_step") != nullptr ? t.get("fine_step") : t.get("end"), p + "fine_step",
+               "gives more than 5000 ages up to " + heat::TomlReader::Text(c.end) + " days");
+    }
+    return c;
 }
 
 Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index, const heat::Material& concrete) {
@@ -216,14 +264,20 @@ void ReadConcrete(const heat::TomlReader& r, const toml::table& t, DeckParameter
 Description ReadDocument(const std::string& text, const toml::table& root, const std::string& file) {
     const heat::TomlReader r(file);
     r.CheckKeys(root, "", {"name", "part", "mesh", "bars", "concrete", "steel", "cracking", "restraint", "ambient",
-                           "boundary", "output"});
+                           "boundary", "output", "limits"});
     const toml::table& concrete = r.Table(r.Required(root, "concrete", ""), "concrete");
     r.CheckKeys(concrete, "concrete.", {"cement", "fc28", "strength", "a", "b", "tensile_factor", "modulus_factor",
                                         "expansion", "conductivity", "density", "specific_heat", "placing_temperature",
                                         "adiabatic_rise", "hydration", "mix"});
     Description d;
     d.file = file;
-    d.heat = heat::ParseHeatSettings(HeatView(text, root), file);
+    const bool agesChosen = AgesChosen(root);
+    d.heat = heat::ParseHeatSettings(HeatView(text, root, agesChosen), file);
+    if (agesChosen) {
+        d.output = ReadOutputChoice(r, root);
+        d.heat.outputAges = ChooseOutputAges(d.heat, d.output);
+    }
+    if (const toml::node* limits = root.get("limits")) d.limits = ReadLimits(r, r.Table(*limits, "limits"));
 
     if (const toml::node* name = root.get("name")) {
         d.name = r.String(*name, "name");

@@ -119,7 +119,8 @@ def test_bar_stress_draws_every_bar_coloured_by_face(plot, wall):
     # differ in shade only.
     assert bars[0].get_color() != bars[1].get_color()
     assert [t.get_text() for t in ax.get_legend().get_texts()] == [
-        "bars at the face at X = 0 mm (15), darker higher up", "bars at the face at X = 400 mm (15), darker higher up"]
+        "bars at the left face, X = 0 mm (15), darker higher up",
+        "bars at the right face, X = 400 mm (15), darker higher up"]
 
 
 def test_few_bars_get_a_legend_entry_each(plot, tmp_path):

@@ -55,7 +55,7 @@ def test_summary_values_worked_out_by_hand(report, tmp_path):
     assert round(s.cracking_probability_pct, 2) == 83.82
     assert (s.cracked, s.first_crack_age_d, s.first_crack_element, s.cracked_elements) == (True, 0.5, 2, 2)
     assert (s.largest_width_mm, s.largest_width_bar, s.largest_width_age_d) == (0.30, 1, 1.0)
-    assert s.largest_width_face == "face at X = 0 mm" and not s.width_within_allowable
+    assert s.largest_width_face == "left face, X = 0 mm" and not s.width_within_allowable
     # The two inner nodes warm by 5 C a block; every boundary node stays at 20 C.
     assert (s.largest_temperature_c, s.largest_temperature_age_d, s.largest_temperature_node) == (30.0, 1.0, 6)
     assert (s.largest_difference_c, s.largest_difference_age_d) == (10.0, 1.0)

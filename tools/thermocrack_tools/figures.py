@@ -54,11 +54,12 @@ def no_data(ax, text):
 
 
 def mark_first_crack(ax, job, with_text):
+    """The first crack's age as a line; without a crack, with_text puts "no element cracked" in the
+    legend (free text would sit behind it)."""
     age = job.first_crack_age
     if age is None:
         if with_text:
-            ax.text(0.98, 0.97, "no element cracked", transform=ax.transAxes, ha="right", va="top",
-                    color="0.3", gid="no-crack")
+            ax.plot([], [], linestyle="none", gid="no-crack", label="no element cracked")
         return
     ax.axvline(age, color=FIRST_CRACK_COLOUR, linestyle=":", linewidth=1.5, gid="first-crack",
                label=f"first crack at {age:g} days")
@@ -109,9 +110,8 @@ def plot_temperature(job):
             label="difference hottest - coolest boundary")
     if rows:
         k = max(range(len(rows)), key=lambda i: difference[i])
-        ax.plot([ages[k]], [difference[k]], "o", color="tab:purple", gid="largest-difference")
-        ax.annotate(f"largest difference {difference[k]:.1f} C at {ages[k]:g} days", (ages[k], difference[k]),
-                    xytext=(12, 8), textcoords="offset points", fontsize="small", color="tab:purple")
+        ax.plot([ages[k]], [difference[k]], "o", color="tab:purple", gid="largest-difference",
+                label=f"largest difference {difference[k]:.1f} C at {ages[k]:g} days")
     else:
         no_data(ax, "no temperature block")
     finish_age_axis(ax, ages)
@@ -233,9 +233,7 @@ def plot_crack_index(job):
     if best is not None:
         v, age, e = best
         ax.plot([age], [v], "o", markersize=9, markerfacecolor="none", markeredgecolor="black",
-                markeredgewidth=1.5, gid="lowest-point")
-        ax.annotate(f"lowest {v:.2f} at {age:g} days, element {e}", (age, v), xytext=(10, -14),
-                    textcoords="offset points", fontsize="small")
+                markeredgewidth=1.5, gid="lowest-point", label=f"lowest {v:.2f} at {age:g} days, element {e}")
     ax.set_ylim(0.0, max(3.0, 1.6 * judge))
     finish_age_axis(ax, ages)
     ax.set_ylabel("crack index ft / stress (-)")
@@ -248,9 +246,16 @@ def plot_probability(job):
     age_axis(ax, job, "cracking probability from the lowest crack index")
     lowest = lowest_by_step(job)
     ages = [a for a, _ in lowest]
-    probability = [100.0 * cracking_probability(v) if math.isfinite(v) else math.nan for _, v in lowest]
-    ax.plot(ages, probability, color="tab:blue", linewidth=2.2, marker="o", markersize=3, gid="probability",
-            label="P(lowest index of the uncracked elements)")
+    first = job.first_crack_age
+    # Once an element has cracked, the index of the others no longer says whether the section cracks:
+    # the curve stops at the first crack, and the section is cracked (100 %) from then on.
+    uncracked = [(a, v) for a, v in lowest if first is None or a <= first]
+    probability = [100.0 * cracking_probability(v) if math.isfinite(v) else math.nan for _, v in uncracked]
+    ax.plot([a for a, _ in uncracked], probability, color="tab:blue", linewidth=2.2, marker="o", markersize=3,
+            gid="probability", label="P(lowest index of the uncracked section)")
+    if first is not None and ages:
+        ax.plot([first, max(ages)], [100.0, 100.0], color="tab:red", linewidth=2.2, gid="cracked",
+                label=f"cracked from {first:g} days on")
     for value, meaning in INDEX_TARGETS:
         p = 100.0 * cracking_probability(value)
         ax.axhline(p, color=TARGET_COLOUR, linestyle=TARGET_STYLE[value], linewidth=1.1, gid="target",
@@ -258,10 +263,11 @@ def plot_probability(job):
     if not lowest:
         no_data(ax, "no step in the results")
     mark_first_crack(ax, job, with_text=False)
-    ax.set_ylim(0.0, 100.0)
+    ax.set_ylim(0.0, 105.0)
     finish_age_axis(ax, ages)
     ax.set_ylabel("cracking probability (%)")
-    ax.legend(loc="upper left", fontsize="small")
+    # Between the targets (up to 50 %) and the cracked line (100 %), right of the usual first crack.
+    ax.legend(loc="center right", bbox_to_anchor=(1.0, 0.72), fontsize="small")
     return fig
 
 
@@ -311,16 +317,23 @@ def faces(job):
     return list(groups.items())
 
 
+def along_face(face):
+    """Which way a face's bars are shaded: up a side face, to the right along a bottom or top face."""
+    return "right" if face.startswith(("bottom", "top")) else "up"
+
+
 def bar_colours(job):
-    """A colour per bar (from 1): by face, lighter lower down, darker higher up."""
+    """A colour per bar (from 1): by face, lighter lower down (further left along a bottom or top
+    face), darker higher up (further right)."""
     from matplotlib import colors
     result = {}
     for k, (face, bars) in enumerate(faces(job)):
         base = colors.to_rgb(FACE_COLOURS[k % len(FACE_COLOURS)])
-        heights = [job.deck.bars[j - 1].SY for j in bars]
+        at = (lambda b: b.SX) if along_face(face) == "right" else (lambda b: b.SY)
+        heights = [at(job.deck.bars[j - 1]) for j in bars]
         low, high = min(heights), max(heights)
         for j in bars:
-            t = (job.deck.bars[j - 1].SY - low) / (high - low) if high > low else 1.0
+            t = (at(job.deck.bars[j - 1]) - low) / (high - low) if high > low else 1.0
             mix = 0.55 * (1.0 - t)  # lowest bar mixed halfway with white
             result[j] = tuple(c + (1.0 - c) * mix for c in base)
     return result
@@ -335,8 +348,9 @@ def face_legend_handles(job):
     from matplotlib.lines import Line2D
     return [Line2D([], [], color=FACE_COLOURS[k % len(FACE_COLOURS)], linewidth=2.0,
                    linestyle=FACE_STYLES[k % len(FACE_STYLES)],
-                   label=f"bars at the {face} ({len(bars)}), darker higher up" if face != "middle"
-                   else f"bars in the middle ({len(bars)}), darker higher up")
+                   label=(f"bars at the {face} ({len(bars)}), " if face != "middle"
+                          else f"bars in the middle ({len(bars)}), ")
+                   + ("darker further right" if along_face(face) == "right" else "darker higher up"))
             for k, (face, bars) in enumerate(faces(job))]
 
 
@@ -462,7 +476,8 @@ def plot_section(job):
                               gid="elements")
     ax.add_collection(elements)
     colorbar = fig.colorbar(elements, ax=ax, extend="max", shrink=0.9)
-    colorbar.set_label(f"crack index ft / stress (linear, judge value {judge:g} in the middle)")
+    # Short enough for the bar of a flat section (a long label runs past the figure's edge).
+    colorbar.set_label(f"crack index (judge value {judge:g} in the middle)")
     colorbar.ax.axhline(judge, color="black", linewidth=1.2)
 
     handles = []

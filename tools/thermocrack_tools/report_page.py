@@ -10,7 +10,9 @@ import math
 import os
 import re
 
+from .converge import read_converge
 from .figures import FIGURE_NAMES, make_figures
+from .limits import face_differences, resolve_limits
 from .summary import INDEX_TARGETS, bar_face, cracking_probability, csv_cell, summarise
 from .verdict_checks import annotate_inputs, provenance_rows, steel_checks, verdict_words
 
@@ -26,14 +28,14 @@ CAPTIONS = {
     "crack-index": "Crack index ft / stress by age: the lowest of the elements not yet cracked, as judged before "
                    "any crack of the step moves the stresses (bold), every element after its step (faint), "
                    "the guideline targets and the judge value.",
-    "probability": "Cracking probability by age from the lowest crack index, with the probabilities of the "
-                   "guideline targets.",
+    "probability": "Cracking probability by age from the lowest crack index of the uncracked section, up to "
+                   "the first crack (cracked from then on), with the probabilities of the guideline targets.",
     "stress-strength": "Stress of the critical element (the one with the lowest crack index) against the "
                        "tensile strength ft.",
-    "crack-width": "Crack width at every bar by age (coloured by face, darker higher up), the largest in "
+    "crack-width": "Crack width at every bar by age (coloured by face, darker higher up or further right), the largest in "
                    "black, and the allowable width.",
     "band-height": "Height of the cracked band by age against the height of the section.",
-    "bar-stress": "Stress of every bar by age, coloured by face, darker higher up.",
+    "bar-stress": "Stress of every bar by age, coloured by face, darker higher up (or further right along a bottom or top face).",
     "section": "The section at the last step, in true proportion: uncracked elements coloured by crack index "
                "(linear scale, the judge value in the middle), cracked elements hatched, the cracked band's "
                "edges, the bars coloured by face and sized by their crack width.",
@@ -105,16 +107,63 @@ def verdict(job, s):
     else:
         lines.append("The job has no bars: no crack width is worked out.")
     if math.isfinite(s.largest_temperature_c):
+        within = "within" if s.temperature_within_limit else "above"
         lines.append(f"The hottest node reaches {s.largest_temperature_c:.1f} C at {s.largest_temperature_age_d:g} "
-                     f"days; the largest difference between the hottest node and the coolest boundary node is "
-                     f"{s.largest_difference_c:.1f} C, at {s.largest_difference_age_d:g} days.")
+                     f"days: {within} the limit of {s.temperature_limit_c:g} C against delayed ettringite formation.")
+    if math.isfinite(s.core_surface_difference_c):
+        within = "within" if s.difference_within_limit else "above"
+        lines.append(f"The largest core-to-surface difference (the middle of a face against the hottest point "
+                     f"behind it) is {s.core_surface_difference_c:.1f} C, at the {s.core_surface_face} face at "
+                     f"{s.core_surface_difference_age_d:g} days: {within} the limit of {s.difference_limit_c:g} C.")
+    elif math.isfinite(s.largest_temperature_c):
+        lines.append("No face of the section is a surface to the air (every face is a joint or insulated): "
+                     "no core-to-surface difference is measured.")
     if not s.cracked and (s.lowest_index_element is None or s.lowest_index >= 1.40):
         tone = "good"
     elif s.cracked and not s.width_within_allowable:
         tone = "bad"
     else:
         tone = "warn"
+    if s.temperature_within_limit is False:
+        tone = "bad"
+    elif s.difference_within_limit is False and tone == "good":
+        tone = "warn"
     return headline, tone, lines
+
+
+def limit_rows(s):
+    """Rows of the limits checked: (check, value, limit, verdict, source)."""
+    def verdict_of(ok):
+        return "–" if ok is None else ("within" if ok else "above the limit")
+    return [
+        ("Largest concrete temperature", number(s.largest_temperature_c, 1, "C"), f"{s.temperature_limit_c:g} C",
+         verdict_of(s.temperature_within_limit), s.temperature_limit_source),
+        ("Core-to-surface difference" + (f" ({s.core_surface_face} face)" if s.core_surface_face else ""),
+         number(s.core_surface_difference_c, 1, "C"), f"{s.difference_limit_c:g} C",
+         verdict_of(s.difference_within_limit), s.difference_limit_source),
+        ("Largest crack width", number(s.largest_width_mm, 3, "mm"), f"{s.allowable_width_mm:g} mm",
+         verdict_of(None if not math.isfinite(s.largest_width_mm) else s.width_within_allowable),
+         s.allowable_width_source),
+    ]
+
+
+def difference_rows(job):
+    """Per face of the section: (face, what was measured or why not)."""
+    rows = []
+    for side, best, why in face_differences(job):
+        if best is None:
+            rows.append((side, f"not measured: {why}" if why else "not measured"))
+        else:
+            d, age, surface, core = best
+            rows.append((side, f"{d:.1f} C at {age:g} days: node {surface} (X = {job.mesh.X[surface - 1]:g}, "
+                               f"Y = {job.mesh.Y[surface - 1]:g} mm) against node {core} (X = "
+                               f"{job.mesh.X[core - 1]:g}, Y = {job.mesh.Y[core - 1]:g} mm)"))
+    return rows
+
+
+def convergence(job):
+    """What the report shows of converge.json: (result or None, why not shown)."""
+    return read_converge(job.folder)
 
 
 def target_words(index):
@@ -160,9 +209,32 @@ def inputs(job):
         ]
     rows.append(("Judge value", f"{deck.judge:g}: an element cracks when its crack index falls below it"))
     if job.temperatures:
-        rows.append(("Temperature history", f"{len(job.temperatures)} blocks from {job.temperatures[0].Age:g} to "
-                                            f"{job.temperatures[-1].Age:g} days"))
+        rows.append(("Temperature history", f"{len(job.temperatures)} blocks: "
+                                            + age_runs([b.Age for b in job.temperatures]) + " days"))
     return rows
+
+
+def age_runs(ages, short=8):
+    """A list of ages in words: listed when short, else as runs of one step: "start to end every step"."""
+    ages = [float(a) for a in ages]
+    if len(ages) <= short:
+        return ", ".join(f"{a:g}" for a in ages)
+    def same(step, other):
+        return abs(step - other) <= 2e-4 + 1e-3 * abs(other)
+    parts, i, n = [], 0, len(ages)
+    while i < n:
+        j = i + 1
+        if j < n:
+            step = ages[j] - ages[i]
+            while j + 1 < n and same(ages[j + 1] - ages[j], step):
+                j += 1
+        if j < n and j - i >= 2:
+            parts.append(f"{ages[i]:.4g} to {ages[j]:.4g} every {step:.4g}")
+            i = j + 1
+        else:
+            parts.append(f"{ages[i]:.4g}")
+            i += 1
+    return f"{len(ages)} ages: " + "; ".join(parts)
 
 
 def heat_rows(job):
@@ -183,7 +255,9 @@ def heat_rows(job):
 
     rows = []
     for key, value in job.heat.table.items():
-        if isinstance(value, dict):
+        if key == "output" and isinstance(value, dict) and isinstance(value.get("ages"), list):
+            rows.append(("[output]", "ages = " + age_runs(value["ages"]) + " days"))
+        elif isinstance(value, dict):
             rows.append((f"[{key}]", "; ".join(f"{k} = {show(v)}" for k, v in value.items())))
         elif isinstance(value, list) and value and all(isinstance(v, dict) for v in value):
             for k, entry in enumerate(value, start=1):
@@ -193,17 +267,22 @@ def heat_rows(job):
     return rows
 
 
-def render(job, allowable_width):
+def render(job, limits):
     """The page's HTML text and the summary."""
     import jinja2
-    s = summarise(job, allowable_width)
+    s = summarise(job, limits=limits)
     headline, tone, lines = verdict(job, s)
     checks = steel_checks(job, s)
     flags = verdict_words(checks)
     lines += flags
     if flags and tone == "good":
         tone = "warn"
-    figures = make_figures(job, allowable_width)
+    converged, stale = convergence(job)
+    if converged is not None:
+        lines.append(converge_words(converged))
+        if not converged["converged"] and tone == "good":
+            tone = "warn"
+    figures = make_figures(job, limits.allowable_width_mm)
     shown = []
     for name in FIGURE_NAMES:
         shown.append({"name": name, "svg": svg_of(figures[name], name), "caption": CAPTIONS[name]})
@@ -215,8 +294,26 @@ def render(job, allowable_width):
     html = environment.get_template("report.html.j2").render(
         job=job, s=s, headline=headline, tone=tone, lines=lines, inputs=annotate_inputs(inputs(job), checks.derived),
         heat=heat_rows(job), figures=shown, targets=targets, number=number, folder=job.folder, checks=checks,
-        provenance=provenance_rows(checks.derived))
+        provenance=provenance_rows(checks.derived), limit_checks=limit_rows(s), differences=difference_rows(job),
+        converged=converged, stale=stale)
     return html, s, checks
+
+
+def converge_words(c):
+    """A sentence of the convergence check: the spreads, and a warning when one is above its tolerance."""
+    sp = c["spreads"]
+    finest = c["levels"][-1]
+    parts = []
+    for q, what, unit in (("first_crack_age_d", "first crack age", " days"), ("lowest_index", "lowest index", ""),
+                          ("largest_width_mm", "largest width", " mm")):
+        v = sp[q]
+        spread = "undefined (not every level has one)" if v["spread"] is None else f"{v['spread']:.3g}{unit}"
+        parts.append(f"{what} {spread} (tolerance {v['tolerance']:g}{unit})")
+    text = (f"With every step halved {c['halvings']} times (to {finest['steps']} steps) the answer spreads by: "
+            + "; ".join(parts) + f"; status {', '.join(str(x) for x in sp['status']['values'])}.")
+    if not c["converged"]:
+        text += " Warning: the answer hangs on the steps; use finer output ages (see the convergence table)."
+    return text
 
 
 def write_summary(folder, s, extra=None):
@@ -237,9 +334,10 @@ def write_summary(folder, s, extra=None):
     return json_path, csv_path
 
 
-def write_report(job, out, allowable_width):
-    """Writes the report page to out and the summary files beside it; gives the three names."""
-    html, s, checks = render(job, allowable_width)
+def write_report(job, out, limits=None):
+    """Writes the report page to out and the summary files beside it; gives the three names. limits
+    (a Limits) default to the job's own."""
+    html, s, checks = render(job, limits or resolve_limits(job.folder))
     folder = os.path.dirname(out) or "."
     os.makedirs(folder, exist_ok=True)
     with open(out, "w", encoding="utf-8") as f:

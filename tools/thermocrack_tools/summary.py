@@ -14,6 +14,8 @@ no longer says how near it is to cracking.
 import math
 from dataclasses import asdict, dataclass
 
+from .limits import Limits, core_surface_difference, resolve_limits, within
+
 # Guideline targets of the crack index: the lowest index to aim for, and what it is meant to achieve.
 INDEX_TARGETS = ((1.85, "prevent cracking"), (1.40, "limit cracking"), (1.0, "allow cracks, limit their widths"))
 
@@ -65,18 +67,19 @@ def lowest_judged_index(job):
 
 
 def bar_face(job, j):
-    """Where bar j (from 1) lies across the thickness: the face at the smaller or the larger X, or the middle."""
-    xs = job.mesh.X
-    left, right = min(xs), max(xs)
-    x = job.deck.bars[j - 1].SX
-    if right - left <= 0.0:
+    """The face of the section bar j (from 1) lies nearest to: "left face, X = 0 mm", "bottom face,
+    Y = 1600 mm", ...; "middle" when it lies further than 0.4 of the section's width (height) from
+    every face."""
+    xs, ys = job.mesh.X, job.mesh.Y
+    bar = job.deck.bars[j - 1]
+    sides = [("left", "X", min(xs), bar.SX - min(xs), max(xs) - min(xs)),
+             ("right", "X", max(xs), max(xs) - bar.SX, max(xs) - min(xs)),
+             ("bottom", "Y", min(ys), bar.SY - min(ys), max(ys) - min(ys)),
+             ("top", "Y", max(ys), max(ys) - bar.SY, max(ys) - min(ys))]
+    name, axis, at, distance, extent = min(sides, key=lambda s: s[3])
+    if extent <= 0.0 or distance > 0.4 * extent:
         return "middle"
-    where = (x - left) / (right - left)
-    if where < 0.4:
-        return f"face at X = {left:g} mm"
-    if where > 0.6:
-        return f"face at X = {right:g} mm"
-    return "middle"
+    return f"{name} face, {axis} = {at:g} mm"
 
 
 @dataclass
@@ -116,6 +119,16 @@ class Summary:
     largest_difference_age_d: float
     steps: int
     last_age_d: float
+    allowable_width_source: str = ""
+    temperature_limit_c: float = math.nan
+    temperature_limit_source: str = ""
+    temperature_within_limit: bool = None
+    core_surface_difference_c: float = math.nan
+    core_surface_difference_age_d: float = math.nan
+    core_surface_face: str = ""
+    difference_limit_c: float = math.nan
+    difference_limit_source: str = ""
+    difference_within_limit: bool = None
 
     def row(self):
         return asdict(self)
@@ -152,8 +165,13 @@ def csv_cell(v):
     return "" if v is None else (f"{v:.6g}" if isinstance(v, float) else v)
 
 
-def summarise(job, allowable_width=DEFAULT_ALLOWABLE_WIDTH):
+def summarise(job, allowable_width=None, limits=None):
+    """The job's summary row; limits (a Limits) default to the job's own (limits.toml, else the
+    sourced defaults), an allowable width given here taking the place of theirs."""
     nan = math.nan
+    if limits is None:
+        limits = resolve_limits(job.folder, allowable_width=allowable_width, width_given_by="allowable_width")
+    allowable_width = limits.allowable_width_mm
     mesh = job.mesh
     crack = first_crack(job)
     band = (nan, nan)
@@ -174,6 +192,7 @@ def summarise(job, allowable_width=DEFAULT_ALLOWABLE_WIDTH):
     hottest = max(temps, key=lambda r: r[1]) if temps else None
     difference = max(temps, key=lambda r: r[1] - r[2]) if temps else None
 
+    core = core_surface_difference(job)
     return Summary(
         job=job.name,
         status=job.status,
@@ -210,4 +229,14 @@ def summarise(job, allowable_width=DEFAULT_ALLOWABLE_WIDTH):
         largest_difference_age_d=difference[0] if difference else nan,
         steps=len(job.hci),
         last_age_d=job.hci[-1][0] if job.hci else nan,
+        allowable_width_source=limits.allowable_width_source,
+        temperature_limit_c=limits.max_temperature_c,
+        temperature_limit_source=limits.max_temperature_source,
+        temperature_within_limit=within(hottest[1] if hottest else None, limits.max_temperature_c),
+        core_surface_difference_c=core[0] if core else nan,
+        core_surface_difference_age_d=core[1] if core else nan,
+        core_surface_face=core[2] if core else "",
+        difference_limit_c=limits.max_difference_c,
+        difference_limit_source=limits.max_difference_source,
+        difference_within_limit=within(core[0] if core else None, limits.max_difference_c),
     )

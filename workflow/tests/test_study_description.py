@@ -1,6 +1,7 @@
 """The study description: its variants and its errors, which name the file, the line and the key."""
 
 import math
+import os
 import textwrap
 
 import pytest
@@ -114,3 +115,52 @@ def test_wilson_interval():
     low, high = st.wilson_interval(5, 10)
     assert math.isclose(low, 0.2366, abs_tol=1e-4) and math.isclose(high, 0.7634, abs_tol=1e-4)
     assert st.wilson_interval(0, 20)[0] == 0.0
+
+
+def test_the_base_description_is_found_from_the_study_file_wherever_it_is_run(tmp_path, monkeypatch):
+    (tmp_path / "studies").mkdir()
+    path = write(tmp_path / "studies", """\
+        base = "base.toml"
+        [[vary]]
+        key = "concrete.C"
+        values = [0.4]
+        """)
+    monkeypatch.chdir(tmp_path)
+    study = st.Study(os.path.join("studies", "study.toml"))
+    assert study.base_path == str(tmp_path / "studies" / "base.toml") and study.path == path
+    assert study.allowable_width is None  # each variant keeps its own limits
+
+
+def test_the_tornado_charts_first_crack_age_index_and_width(tmp_path):
+    import study_figures
+    study = st.Study(write(tmp_path, """\
+        base = "base.toml"
+        mode = "one-at-a-time"
+        [[vary]]
+        key = "concrete.C"
+        values = [0.40, 0.50]
+        """))
+    columns = {"variant": "", "concrete.C": 0.0, "first_crack_age_d": "", "lowest_index": 0.0,
+               "largest_width_mm": 0.0, "judge_value": 1.0, "allowable_width_mm": 0.2}
+    rows = [dict(columns, variant="0", **{"concrete.C": "0.44", "first_crack_age_d": "3.5", "lowest_index": "0.9",
+                                          "largest_width_mm": "0.2"}),
+            dict(columns, variant="1", **{"concrete.C": "0.4", "first_crack_age_d": "3.0", "lowest_index": "0.9",
+                                          "largest_width_mm": "0.3"}),
+            dict(columns, variant="2", **{"concrete.C": "0.5", "first_crack_age_d": "", "lowest_index": "1.1",
+                                          "largest_width_mm": "0.0"})]
+    captured = {}
+    real_savefig = study_figures.plt.Figure.savefig
+
+    def keep(fig, out, **kw):
+        captured["labels"] = [ax.get_xlabel() for ax in fig.axes]
+        captured["first"] = [(p.get_x(), p.get_width()) for p in fig.axes[0].patches]
+        return real_savefig(fig, out, **kw)
+    study_figures.plt.Figure.savefig = keep
+    try:
+        study_figures.draw(study, rows, str(tmp_path))
+    finally:
+        study_figures.plt.Figure.savefig = real_savefig
+    assert captured["labels"] == ["first crack age (days)", "lowest crack index", "largest crack width (mm)"]
+    # The variant that does not crack has no first crack age: the span is that of the others.
+    assert captured["first"] == [(3.0, 0.5)]
+    assert (tmp_path / "study.png").stat().st_size > 1000
