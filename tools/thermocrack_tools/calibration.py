@@ -10,8 +10,9 @@ columns side by side (one heat analysis each). At the fitted values, with m read
     correlation_ij = C_ij / sqrt(C_ii C_jj)
 
 (the linearised covariance of non-linear least squares; e.g. Bates and Watts, *Nonlinear Regression
-Analysis and Its Applications*, 1988, section 2.3). Two keys whose correlation exceeds 0.95 in size
-cannot be told apart by these readings; a value within 0.1 % of the bound range from a bound sits on it.
+Analysis and Its Applications*, Wiley 1988, chapter 2). Two keys whose correlation exceeds 0.99 in size
+cannot be told apart by these readings, above 0.95 they are strongly correlated (thresholds chosen for
+this tool); a value within 0.1 % of the bound range from a bound sits on it.
 """
 
 import math
@@ -22,6 +23,7 @@ import numpy as np
 from .sensor_model import minute_of
 
 CORRELATION_LIMIT = 0.95
+APART_LIMIT = 0.99
 BOUND_FRACTION = 1e-3
 # Finite-difference step as a fraction of each value: the .tmp holds 0.001 C, so the step must move
 # the temperatures well above that.
@@ -162,10 +164,14 @@ def calibrate(problem, fit_keys, start, max_evaluations=60, progress=None):
     for i in range(len(fit_keys)):
         for j in range(i + 1, len(fit_keys)):
             rho = fit.correlation[i, j]
-            if abs(rho) > CORRELATION_LIMIT:
+            if abs(rho) > APART_LIMIT or not (math.isfinite(fit.se[i]) and math.isfinite(fit.se[j])):
                 fit.warnings.append(
                     f"{fit_keys[i].key} and {fit_keys[j].key} cannot be told apart by these readings "
                     f"(correlation {rho:+.3f}): fix one of them, or add readings that separate them.")
+            elif abs(rho) > CORRELATION_LIMIT:
+                fit.warnings.append(
+                    f"{fit_keys[i].key} and {fit_keys[j].key} are strongly correlated ({rho:+.3f}): the readings "
+                    f"fix mainly a combination of the two, and their standard errors hold only together.")
     span = high - low
     for i, k in enumerate(fit_keys):
         if result.x[i] - low[i] <= BOUND_FRACTION * span[i] or high[i] - result.x[i] <= BOUND_FRACTION * span[i]:
