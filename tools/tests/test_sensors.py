@@ -159,7 +159,7 @@ def test_layouts_give_the_same_readings_and_bad_rows_name_file_line_and_column(t
 
     # The placing: --placing, else the description's [site], else the sensors file; two that differ are refused.
     sensors_file = SensorsFile(str(tmp_path / "s.toml"))
-    site = tomllib.loads('[site]\nplacing = 2026-11-02T07:30\n')
+    site = tomllib.loads('[site]\nplacing = 2026-11-02T07:30:00\n')  # a TOML date-time or a string
     assert choose_placing(None, {}, "d.toml", sensors_file)[0].hour == 7
     assert choose_placing(None, site, "d.toml", sensors_file)[1] == "d.toml [site] placing"
     assert choose_placing("2026-11-03 06:00", site, "d.toml", sensors_file)[0].day == 3
