@@ -14,7 +14,11 @@ import sys
 import tomllib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
+# thermocrack's Python tools: in the source tree, or installed in share/thermocrack/python.
+for place in (os.path.join(HERE, "..", "..", "tools"), os.path.join(HERE, "..", "..", "python")):
+    if os.path.isdir(os.path.join(place, "thermocrack_tools")):
+        sys.path.insert(0, os.path.normpath(place))
+        break
 
 import numpy as np  # noqa: E402
 
@@ -53,7 +57,9 @@ def make(description_path, sensors_path, out, thermocrack, noise=0.3, seed=2, ho
 
 def main():
     p = argparse.ArgumentParser(description="Synthetic readings of the example wall's sensors.")
-    p.add_argument("--thermocrack", default=os.path.join(HERE, "..", "..", "build", "thermocrack"))
+    built = os.path.join(HERE, "..", "..", "build", "thermocrack")
+    p.add_argument("--thermocrack", default=built if os.path.exists(built) else "thermocrack",
+                   help="the program (default: build/thermocrack of the source tree, else thermocrack on PATH)")
     p.add_argument("--out", default=os.path.join(HERE, "readings.csv"))
     p.add_argument("--noise", type=float, default=0.3, help="standard deviation of the noise, C")
     p.add_argument("--seed", type=int, default=2)
