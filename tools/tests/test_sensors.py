@@ -12,7 +12,8 @@ import pytest
 from conftest import REPO
 
 from thermocrack_tools.sensor_model import Model, locate, output_ages
-from thermocrack_tools.sensor_readings import ReadingsError, SensorsFile, choose_placing, read_readings
+from thermocrack_tools.sensor_readings import ReadingsError, SensorsFile, choose_placing, read_readings,
+                                               read_weather
 from thermocrack_tools.job_files import Mesh
 
 pytest.importorskip("scipy")
@@ -156,6 +157,10 @@ def test_layouts_give_the_same_readings_and_bad_rows_name_file_line_and_column(t
             read_readings(path, sensors, placing)
     with pytest.raises(ReadingsError, match=r"needs the placing date and time"):
         read_readings(wide, sensors, None)
+    air = write(tmp_path, "air.csv", "time,temperature\n2026-11-02 07:30,6\n2026-11-03 19:30,3.5\n")
+    assert read_weather(air, placing) == [[0.0, 6.0], [1.5, 3.5]]
+    with pytest.raises(ReadingsError, match=r"air\.csv, line 3, column 1 \(time\): the times must increase"):
+        read_weather(write(tmp_path, "air.csv", "time,air\n2026-11-02 09:30,6\n2026-11-02 08:30,6\n"), placing)
 
     # The placing: --placing, else the description's [site], else the sensors file; two that differ are refused.
     sensors_file = SensorsFile(str(tmp_path / "s.toml"))

@@ -18,7 +18,8 @@ import tomllib
 
 import numpy as np
 
-from .sensor_readings import FitKey, Readings, ReadingsError, SensorsFile, choose_placing, read_readings
+from .sensor_readings import (FitKey, Readings, ReadingsError, SensorsFile, choose_placing, read_readings,
+                              read_weather)
 from .sensor_model import Model, ModelError, numeric_key, output_ages, toml_text
 
 CALIBRATED_MARK = "# Calibrated by thermocrack-sensors"
@@ -72,6 +73,12 @@ class Inputs:
         self.sensors = self.sensors_file.sensors
         self.placing, self.placing_from = choose_placing(args.placing, self.description, args.description,
                                                          self.sensors_file)
+        self.weather = None
+        if args.weather:
+            self.weather = read_weather(args.weather, self.placing)
+            if not isinstance(self.description.get("ambient"), dict):
+                raise CommandError(f"{args.description}: has no [ambient] for --weather to replace")
+            self.description["ambient"]["temperature"] = self.weather
         self.readings_files = list(args.readings) or self.sensors_file.readings
         if not self.readings_files:
             raise CommandError(f"no readings: name readings files on the command line or in {args.sensors} "
@@ -106,11 +113,18 @@ class Inputs:
             raise CommandError(f"--start {next(iter(starts))}: is not a fitted key")
 
 
-def describe_inputs(inputs):
+def shown_path(path):
+    """A path as the report shows it: relative to the current folder when it lies inside."""
+    relative = os.path.relpath(path)
+    return path if relative.startswith("..") else relative
+
+
+def describe_inputs(inputs, weather):
     r = inputs.readings
     return {"name": os.path.splitext(os.path.basename(inputs.description_path))[0],
-            "description": inputs.description_path, "sensors_file": inputs.sensors_file.path,
-            "readings_files": inputs.readings_files, "reading_count": len(r), "sensor_count": len(inputs.sensors),
+            "description": shown_path(inputs.description_path), "sensors_file": shown_path(inputs.sensors_file.path),
+            "readings_files": [shown_path(p) for p in inputs.readings_files], "reading_count": len(r),
+            "sensor_count": len(inputs.sensors), "weather": shown_path(weather) if weather else None,
             "first_age": round(min(r.age), 4), "last_age": round(max(r.age), 4),
             "placing": inputs.placing.isoformat(sep=" ", timespec="minutes") if inputs.placing else None,
             "placing_from": inputs.placing_from}
@@ -200,7 +214,7 @@ def run(args):
         problem = Problem(model, inputs.readings, inputs.ages)
         T0 = problem.temperatures(inputs.start)     # also places the sensors: errors before anything is written
         stats0 = ErrorStats(problem.residuals(inputs.start), problem.sensor, inputs.sensors)
-        context = describe_inputs(inputs)
+        context = describe_inputs(inputs, args.weather)
         context.update(headline=None, tone="good", lines=[], verdicts=None, fit=None, warnings=[], correlation=None,
                        fit_words="", calibrated=None, has_after=False)
         fit = None
@@ -226,7 +240,7 @@ def run(args):
                                     f"readings went from {stats0.all['rms']:.2f} C to {stats1.all['rms']:.2f} C, "
                                     f"the scatter left being {fit.sigma:.2f} C.")
             calibrated_path = default_out(args.description, "calibrated") + ".toml"
-            context["calibrated"] = calibrated_path
+            context["calibrated"] = shown_path(calibrated_path)
         else:
             stats1, T1 = None, None
         context["errors"] = error_rows(stats0, stats1)
@@ -328,7 +342,10 @@ def forecast_headline(s0, s1, inputs, fit):
              f"Lowest crack index {s0.lowest_index:.2f} as described, {s1.lowest_index:.2f} calibrated "
              f"(cracking probability {s0.cracking_probability_pct:.0f} % and {s1.cracking_probability_pct:.0f} %)."
              if s0.lowest_index_element is not None and s1.lowest_index_element is not None else
-             "No element is in tension in one of the runs."]
+             "No element is in tension in one of the runs.",
+             f"Largest crack width {s0.largest_width_mm:.3f} mm as described, {s1.largest_width_mm:.3f} mm calibrated "
+             f"(allowable {s1.allowable_width_mm:g} mm)."
+             if s0.largest_width_bar and s1.largest_width_bar else "A run has no crack width."]
     tone = "bad" if s1.cracked and not s1.width_within_allowable else ("warn" if s1.cracked or
                                                                      (s1.lowest_index or 9) < 1.4 else "good")
     return {"headline": headline, "lines": lines, "tone": tone}
@@ -353,6 +370,9 @@ def parser():
         c.add_argument("--placing", metavar="YYYY-MM-DDTHH:MM",
                        help="the placing date and time (default: [site] placing of the description, or the "
                             "sensors file's placing)")
+        c.add_argument("--weather", metavar="AIR.csv",
+                       help="air temperatures on site and forecast (time or hours, temperature): replace the "
+                            "description's [ambient] temperature")
         c.add_argument("--out", metavar="DIR", help="report folder (default: DESCRIPTION-sensors beside it)")
         c.add_argument("--thermocrack", metavar="PROGRAM", help="the thermocrack program (default: beside this "
                                                                  "tool, build/thermocrack, or on PATH)")

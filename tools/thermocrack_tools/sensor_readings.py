@@ -307,6 +307,42 @@ def read_readings(path, sensors, placing, into=None):
     return out
 
 
+WEATHER_HEADERS = ("temperature", "air", "ambient")
+
+
+def read_weather(path, placing):
+    """An air temperature file (the weather logged on site and its forecast beyond): a time column
+    (date-time or hours, as readings) and a temperature column; gives [[age, C], ...] with increasing ages."""
+    try:
+        with open(path, encoding="utf-8-sig", newline="") as f:
+            lines = f.read().splitlines()
+    except OSError as e:
+        raise ReadingsError(f"{path}: cannot be read ({e.strerror})") from None
+    rows = [(n, line) for n, line in enumerate(lines, start=1) if line.strip() and not line.lstrip().startswith("#")]
+    if not rows:
+        raise ReadingsError(f"{path}: holds no header line")
+    delimiter = _dialect(rows[0][1], path)
+    parsed = [(n, next(csv.reader([line], delimiter=delimiter))) for n, line in rows]
+    header_line, header = parsed[0]
+    names = [h.strip() for h in header]
+    lower = [h.lower() for h in names]
+    if len(lower) != 2 or lower[0] not in TIME_HEADERS + HOURS_HEADERS or lower[1] not in WEATHER_HEADERS:
+        raise ReadingsError(f"{path}, line {header_line}: a weather file has two columns, time (or hours) and "
+                            f"temperature; found {', '.join(names)}")
+    points = []
+    for line, cells in parsed[1:]:
+        if len(cells) != 2:
+            raise ReadingsError(f"{path}, line {line}: {len(cells)} columns where the header has 2")
+        age = _time_of(cells[0], lower[0] in HOURS_HEADERS, placing, path, line, 1, names[0])
+        value = _value_of(cells[1], path, line, 2, names[1])
+        if points and age <= points[-1][0]:
+            raise ReadingsError(f"{path}, line {line}, column 1 ({names[0]}): the times must increase")
+        points.append([round(age, 6), value])
+    if not points:
+        raise ReadingsError(f"{path}: holds no temperature")
+    return points
+
+
 def description_placing(description, path):
     """The placing date and time the description's [site] gives, or None."""
     site = description.get(SITE_TABLE)

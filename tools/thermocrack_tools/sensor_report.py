@@ -20,6 +20,10 @@ def sensor_figure(sensor, measured, curves, last_reading_age):
     ax.plot(measured[0], measured[1], "o", ms=2.5, color="black", label="measured", zorder=3)
     if last_reading_age is not None:
         ax.axvline(last_reading_age, color="0.6", lw=0.8, ls=":")
+        # The readings and the days after them that decide the verdict: three times the readings'
+        # span, at least a week, at most the forecast's end.
+        end = max(max(a[-1] for _, a, _, _ in curves if len(a)), last_reading_age)
+        ax.set_xlim(0.0, min(end, max(3.0 * last_reading_age, 7.0)))
     title = sensor.name + (f" ({sensor.label})" if sensor.label else "")
     ax.set_title(f"{title}: X = {sensor.x:g} mm, Y = {sensor.y:g} mm, element {sensor.element}", fontsize=9)
     ax.set_xlabel("age (days since placing)")
