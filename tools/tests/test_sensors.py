@@ -12,8 +12,8 @@ import pytest
 from conftest import REPO
 
 from thermocrack_tools.sensor_model import Model, locate, output_ages
-from thermocrack_tools.sensor_readings import ReadingsError, SensorsFile, choose_placing, read_readings,
-                                               read_weather
+from thermocrack_tools.sensor_readings import (ReadingsError, SensorsFile, choose_placing, read_readings,
+                                               read_weather)
 from thermocrack_tools.job_files import Mesh
 
 pytest.importorskip("scipy")
