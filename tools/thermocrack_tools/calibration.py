@@ -101,7 +101,8 @@ class Problem:
 
 
 class Fit:
-    pass
+    """The fitted values with their standard errors, correlations, warnings, and the residuals before
+    (at the start values) and after."""
 
 
 def statistics(J, r, n):

@@ -20,7 +20,7 @@ import numpy as np
 
 from .sensor_readings import (FitKey, Readings, ReadingsError, SensorsFile, choose_placing, read_readings,
                               read_weather)
-from .sensor_model import Model, ModelError, numeric_key, output_ages, toml_text
+from .sensor_model import Model, ModelError, edited_description, numeric_key, output_ages, toml_text
 
 CALIBRATED_MARK = "# Calibrated by thermocrack-sensors"
 
@@ -73,7 +73,7 @@ class Inputs:
         self.sensors = self.sensors_file.sensors
         self.placing, self.placing_from = choose_placing(args.placing, self.description, args.description,
                                                          self.sensors_file)
-        self.weather = None
+        self.weather, self.weather_path = None, args.weather
         if args.weather:
             self.weather = read_weather(args.weather, self.placing)
             if not isinstance(self.description.get("ambient"), dict):
@@ -145,13 +145,9 @@ def progress_printer(quiet):
     return show
 
 
-def sensor_series(problem, T, j):
-    """The computed temperatures of sensor j at the readings' ages."""
-    return np.asarray(problem.ages), T[:, j]
-
-
 def calibrated_text(inputs, fit, calibrated_values, when):
-    from .calibration import ErrorStats  # noqa: F401
+    """The calibrated description: comment lines with the fit, then the original text with the fitted
+    values (and --weather's ambient) put in, its comments kept; written afresh if the edit cannot be made."""
     lines = [f"{CALIBRATED_MARK} on {when}",
              f"# from {os.path.basename(inputs.description_path)} and the readings of "
              f"{os.path.basename(inputs.sensors_file.path)} ({len(inputs.readings)} readings, "
@@ -164,8 +160,21 @@ def calibrated_text(inputs, fit, calibrated_values, when):
     lines.append(f"# RMS error at the sensors: {rms0:.3f} C before, {rms1:.3f} C after.")
     for w in fit.warnings:
         lines.append(f"# Warning: {w}")
-    lines.append("# The rest is the original description as read (its comments are not kept).")
-    return "\n".join(lines) + "\n\n" + toml_text(inputs.model.with_values(calibrated_values)) + "\n"
+    changes = {path: v for k, v in zip(inputs.fit_keys, calibrated_values) for path in k.paths}
+    if inputs.weather is not None:
+        lines.append("# The ambient temperature is that of the weather file " + os.path.basename(inputs.weather_path) + ".")
+        changes["ambient.temperature"] = inputs.weather
+    expected = inputs.model.with_values(calibrated_values)
+    with open(inputs.description_path, encoding="utf-8") as f:
+        edited = edited_description(f.read(), changes, expected)
+    if edited is not None:
+        lines.append("# Below, the original with these values put in; its comments are as written there (they may "
+                     "quote values from before the calibration).")
+        body = edited.lstrip("\n")
+    else:
+        lines.append("# Below, the original description as read, written afresh (its comments are not kept).")
+        body = toml_text(expected) + "\n"
+    return "\n".join(lines) + "\n\n" + body
 
 
 def run_job(thermocrack, text, folder, allowable_width):
@@ -239,8 +248,12 @@ def run(args):
                                     f"({fit.evaluations} heat analyses with the Jacobian's); the RMS error over all "
                                     f"readings went from {stats0.all['rms']:.2f} C to {stats1.all['rms']:.2f} C, "
                                     f"the scatter left being {fit.sigma:.2f} C.")
+            # The calibrated description holds six significant digits: the forecast runs the same values.
+            calibrated_values = [float(f"{v:.6g}") for v in fit.values]
             calibrated_path = default_out(args.description, "calibrated") + ".toml"
             context["calibrated"] = shown_path(calibrated_path)
+            calibrated_content = calibrated_text(inputs, fit, calibrated_values,
+                                                 datetime.datetime.now().strftime("%Y-%m-%d %H:%M"))
         else:
             stats1, T1 = None, None
         context["errors"] = error_rows(stats0, stats1)
@@ -250,10 +263,9 @@ def run(args):
         if args.command == "forecast":
             os.makedirs(partial, exist_ok=True)
             original_text = toml_text(inputs.description) + "\n"
-            calibrated_values = fit.values
             job0, s0 = run_job(thermocrack, original_text, os.path.join(partial, "as-described"), args.allowable_width)
-            job1, s1 = run_job(thermocrack, toml_text(model.with_values(calibrated_values)) + "\n",
-                               os.path.join(partial, "calibrated"), args.allowable_width)
+            job1, s1 = run_job(thermocrack, calibrated_content, os.path.join(partial, "calibrated"),
+                               args.allowable_width)
             for name, job in (("as-described", job0), ("calibrated", job1)):
                 forecast[name] = job_sensor_temperatures(job, inputs.sensors)
             context["verdicts"] = verdict_rows(s0, s1)
@@ -285,7 +297,6 @@ def run(args):
         write_error_table(os.path.join(partial, "errors.csv"), stats0, stats1)
         written = [os.path.join(out, "report.html"), os.path.join(out, "errors.csv")]
         if fit is not None:
-            when = datetime.datetime.now().strftime("%Y-%m-%d %H:%M")
             record = {"keys": keys, "start": list(map(float, fit.start)), "values": list(map(float, fit.values)),
                       "standard_errors": [float(x) if math.isfinite(x) else None for x in fit.se],
                       "correlation": [[float(v) for v in row] for row in fit.correlation],
@@ -299,7 +310,7 @@ def run(args):
                 json.dump(record, f, indent=2, default=lambda v: None)
                 f.write("\n")
             written.append(os.path.join(out, "fit.json"))
-            write_calibrated(calibrated_path, calibrated_text(inputs, fit, fit.values, when), args.force)
+            write_calibrated(calibrated_path, calibrated_content, args.force)
             written.append(calibrated_path)
         if os.path.isdir(out):
             shutil.rmtree(out)

@@ -294,3 +294,169 @@ class Model:
 def output_ages(readings_ages):
     """The distinct ages of the readings (days, to the minute), each a block of the heat analysis's output."""
     return [m / MINUTES_PER_DAY for m in sorted(set(minute_of(a) for a in readings_ages))]
+
+
+# ---------------------------------------------------------------------------------------------------
+# The calibrated description as an edit of the original text, which keeps its comments and layout
+
+class _Unsupported(Exception):
+    pass
+
+
+class _ValueSpans:
+    """Where each value of a TOML text lies: {(key, ..., index, ...): (start, end)}, for the forms a
+    description uses (tables, arrays of tables, dotted keys, inline tables, arrays over several lines,
+    basic and literal strings). Anything else raises _Unsupported."""
+
+    def __init__(self, text):
+        self.text = text
+        self.spans = {}
+        self.counts = {}
+        self.i = 0
+        table = ()
+        n = len(text)
+        while True:
+            self._blank(newlines=True)
+            if self.i >= n:
+                break
+            if text.startswith("[[", self.i):
+                self.i += 2
+                keys = self._keys("]")
+                if not text.startswith("]]", self.i):
+                    raise _Unsupported
+                self.i += 2
+                parent = self._resolve(keys[:-1])
+                path = parent + (keys[-1],)
+                self.counts[path] = self.counts.get(path, -1) + 1
+                table = path + (self.counts[path],)
+            elif text[self.i] == "[":
+                self.i += 1
+                keys = self._keys("]")
+                self.i += 1
+                table = self._resolve(keys)
+            else:
+                keys = self._keys("=")
+                self.i += 1
+                self._value(table + tuple(keys))
+            self._blank(newlines=False)
+            if self.i < n and text[self.i] not in "\r\n":
+                raise _Unsupported
+
+    def _resolve(self, keys):
+        path = ()
+        for k in keys:
+            path += (k,)
+            if path in self.counts:
+                path += (self.counts[path],)
+        return path
+
+    def _blank(self, newlines):
+        t, n = self.text, len(self.text)
+        while self.i < n:
+            c = t[self.i]
+            if c in " \t" or (newlines and c in "\r\n"):
+                self.i += 1
+            elif c == "#":
+                while self.i < n and t[self.i] != "\n":
+                    self.i += 1
+            else:
+                break
+
+    def _keys(self, end):
+        """A dotted key up to (not over) the character end."""
+        keys = []
+        while True:
+            self._blank(newlines=False)
+            c = self.text[self.i] if self.i < len(self.text) else ""
+            if c in "\"'":
+                start = self.i
+                self._string()
+                keys.append(tomllib_key(self.text[start:self.i]))
+            else:
+                m = re.compile(r"[A-Za-z0-9_-]+").match(self.text, self.i)
+                if not m:
+                    raise _Unsupported
+                keys.append(m.group(0))
+                self.i = m.end()
+            self._blank(newlines=False)
+            if self.text.startswith(".", self.i):
+                self.i += 1
+                continue
+            if not self.text.startswith(end, self.i):
+                raise _Unsupported
+            return keys
+
+    def _string(self):
+        t = self.text
+        quote = t[self.i]
+        if t.startswith(quote * 3, self.i):
+            raise _Unsupported
+        self.i += 1
+        while self.i < len(t) and t[self.i] != quote:
+            if t[self.i] == "\n":
+                raise _Unsupported
+            self.i += 2 if quote == '"' and t[self.i] == "\\" else 1
+        self.i += 1
+
+    def _value(self, path):
+        self._blank(newlines=False)
+        t = self.text
+        start = self.i
+        c = t[self.i] if self.i < len(t) else ""
+        if c == "{":
+            self.i += 1
+            while True:
+                self._blank(newlines=False)
+                if t.startswith("}", self.i):
+                    self.i += 1
+                    break
+                keys = self._keys("=")
+                self.i += 1
+                self._value(path + tuple(keys))
+                self._blank(newlines=False)
+                if t.startswith(",", self.i):
+                    self.i += 1
+        elif c == "[":
+            self.i += 1
+            k = 0
+            while True:
+                self._blank(newlines=True)
+                if t.startswith("]", self.i):
+                    self.i += 1
+                    break
+                self._value(path + (k,))
+                k += 1
+                self._blank(newlines=True)
+                if t.startswith(",", self.i):
+                    self.i += 1
+        elif c in "\"'":
+            self._string()
+        else:
+            m = re.compile(r"[^,\]}\r\n#]+").match(t, self.i)
+            if not m:
+                raise _Unsupported
+            self.i = start + len(m.group(0).rstrip())
+        self.spans[path] = (start, self.i)
+
+
+def tomllib_key(quoted):
+    import tomllib
+    return tomllib.loads(f"k = {quoted}")["k"]
+
+
+def edited_description(text, changes, expected):
+    """The description's text with the values at the given paths ({dotted path: value}) replaced,
+    comments and layout kept; None when the text holds a form this edit does not know, or the edit
+    does not read back as `expected` (the caller then writes the description afresh)."""
+    import tomllib
+    try:
+        spans = _ValueSpans(text).spans
+        edits = sorted(((spans[tuple(path_steps(p))], toml_value(v)) for p, v in changes.items()), reverse=True)
+    except (_Unsupported, KeyError, IndexError, ModelError):
+        return None
+    for (start, end), value in edits:
+        text = text[:start] + value + text[end:]
+    try:
+        return text if tomllib.loads(text) == expected else None
+    except tomllib.TOMLDecodeError:
+        return None

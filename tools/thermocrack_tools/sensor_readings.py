@@ -202,7 +202,7 @@ class Readings:
         return len(self.value)
 
 
-def _dialect(header, path):
+def _dialect(header):
     return ";" if header.count(";") > header.count(",") else ","
 
 
@@ -259,7 +259,7 @@ def read_readings(path, sensors, placing, into=None):
     rows = [(n, line) for n, line in enumerate(lines, start=1) if line.strip() and not line.lstrip().startswith("#")]
     if not rows:
         raise ReadingsError(f"{path}: holds no header line")
-    delimiter = _dialect(rows[0][1], path)
+    delimiter = _dialect(rows[0][1])
     parsed = [(n, next(csv.reader([line], delimiter=delimiter))) for n, line in rows]
     header_line, header = parsed[0]
     names = [h.strip() for h in header]
@@ -321,7 +321,7 @@ def read_weather(path, placing):
     rows = [(n, line) for n, line in enumerate(lines, start=1) if line.strip() and not line.lstrip().startswith("#")]
     if not rows:
         raise ReadingsError(f"{path}: holds no header line")
-    delimiter = _dialect(rows[0][1], path)
+    delimiter = _dialect(rows[0][1])
     parsed = [(n, next(csv.reader([line], delimiter=delimiter))) for n, line in rows]
     header_line, header = parsed[0]
     names = [h.strip() for h in header]
