@@ -205,6 +205,13 @@ def test_bad_inputs_write_nothing(tmp_path):
     assert run_tool(["calibrate", description, str(tmp_path / "sensors.toml"), readings,
                      "--fit", "concrete.adiabatic_rise.Q=1:2"]) == 2
     assert sorted(os.listdir(tmp_path)) == before
+    # A file at the calibrated description's name that the tool did not write is kept.
+    write(tmp_path, "sensors.toml", SENSORS)
+    write(tmp_path, "wall-calibrated.toml", "# mine\n")
+    assert run_tool(["calibrate", description, str(tmp_path / "sensors.toml"), readings,
+                     "--fit", "concrete.adiabatic_rise.K=30:60"]) == 2
+    assert (tmp_path / "wall-calibrated.toml").read_text() == "# mine\n"
+    assert not (tmp_path / "wall-sensors").exists()
 
 
 @needs_binary

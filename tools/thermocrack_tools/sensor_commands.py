@@ -213,12 +213,14 @@ def run(args):
     inputs = Inputs(args)
     thermocrack = find_thermocrack(args.thermocrack)
     keys = [k.key for k in inputs.fit_keys]
-    model = Model(inputs.description, inputs.description_path, [k.paths for k in inputs.fit_keys], thermocrack, inputs.sensors,
-                  inputs.sensors_file.path)
+    model = Model(inputs.description, inputs.description_path, [k.paths for k in inputs.fit_keys], thermocrack,
+                  inputs.sensors, inputs.sensors_file.path)
     inputs.model = model
     out = args.out or default_out(args.description, "sensors")
     partial = out.rstrip("/") + ".partial"
-    calibrated_path = None
+    calibrated_path = default_out(args.description, "calibrated") + ".toml"
+    if inputs.fit_keys:
+        check_calibrated(calibrated_path, args.force)
     try:
         problem = Problem(model, inputs.readings, inputs.ages)
         T0 = problem.temperatures(inputs.start)     # also places the sensors: errors before anything is written
@@ -250,7 +252,6 @@ def run(args):
                                     f"the scatter left being {fit.sigma:.2f} C.")
             # The calibrated description holds six significant digits: the forecast runs the same values.
             calibrated_values = [float(f"{v:.6g}") for v in fit.values]
-            calibrated_path = default_out(args.description, "calibrated") + ".toml"
             context["calibrated"] = shown_path(calibrated_path)
             calibrated_content = calibrated_text(inputs, fit, calibrated_values,
                                                  datetime.datetime.now().strftime("%Y-%m-%d %H:%M"))
@@ -310,7 +311,7 @@ def run(args):
                 json.dump(record, f, indent=2, default=lambda v: None)
                 f.write("\n")
             written.append(os.path.join(out, "fit.json"))
-            write_calibrated(calibrated_path, calibrated_content, args.force)
+            write_calibrated(calibrated_path, calibrated_content)
             written.append(calibrated_path)
         if os.path.isdir(out):
             shutil.rmtree(out)
@@ -332,13 +333,16 @@ def run(args):
     return 0
 
 
-def write_calibrated(path, text, force):
-    """The calibrated description beside the original; a file there that this tool did not write is kept."""
+def check_calibrated(path, force):
+    """A file at the calibrated description's name that this tool did not write is kept unless force."""
     if os.path.exists(path) and not force:
         with open(path, encoding="utf-8", errors="replace") as f:
             if not f.read(len(CALIBRATED_MARK)) == CALIBRATED_MARK:
                 raise CommandError(f"{path}: exists and was not written by thermocrack-sensors; "
                                    f"give --force to replace it")
+
+
+def write_calibrated(path, text):
     with open(path + ".part", "w", encoding="utf-8") as f:
         f.write(text)
     os.replace(path + ".part", path)
