@@ -6,7 +6,8 @@ runs variants FIRST to LAST one after another, each in OUT/variants/NNNN (descri
 values.json, job/ with prepare.log and run.log, summary.json). A variant whose folder already holds
 its results for its present values stands. A variant that fails is named with its log, and the rest
 of the batch still runs; then the batch fails. RECORD (JSON: the variants run and those that stood)
-is written only when every variant has its results. A script of its own, not a rule's Python block:
+is written only when every variant has its results, with the processor time of the variants' own
+work (s) for bench/run-study. A script of its own, not a rule's Python block:
 Snakemake starts a whole new engine for each job that runs Python."""
 
 import json
@@ -21,7 +22,7 @@ if __name__ == "__main__":
     path, first, last, out, thermocrack, record = sys.argv[1:]
     try:
         study = st.Study(path)
-        ran, stood, failed = st.run_batch(study, range(int(first), int(last) + 1), out, thermocrack,
+        ran, stood, failed, seconds = st.run_batch(study, range(int(first), int(last) + 1), out, thermocrack,
                                           say=lambda line: print(line, file=sys.stderr, flush=True))
     except st.StudyError as e:
         sys.exit(f"batch of variants {first} to {last}: {e}")
@@ -30,5 +31,5 @@ if __name__ == "__main__":
                  f"({', '.join(name for name, _ in failed)}); the others have their results")
     os.makedirs(os.path.dirname(record) or ".", exist_ok=True)
     with open(record, "w", encoding="utf-8") as f:
-        json.dump({"ran": ran, "stood": stood}, f)
+        json.dump({"ran": ran, "stood": stood, "processor_s": round(seconds, 3)}, f)
         f.write("\n")

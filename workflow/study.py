@@ -375,12 +375,21 @@ def run_variant(study, values, folder, thermocrack):
         raise StudyError(f"the summary of {job} failed: {e}")
 
 
+def _processor_time():
+    """User and system time of this process and of its children that ended, in s."""
+    import resource
+    own, children = resource.getrusage(resource.RUSAGE_SELF), resource.getrusage(resource.RUSAGE_CHILDREN)
+    return own.ru_utime + own.ru_stime + children.ru_utime + children.ru_stime
+
+
 def run_batch(study, indexes, out, thermocrack, say=print):
     """The variants of one batch one after another, each in out/variants/NNNN. A variant whose
     folder already holds its results stands; one that fails is reported and the rest still run.
-    Gives (ran, stood, failed) lists of variant names, failed as (name, message)."""
+    Gives (ran, stood, failed, seconds): lists of variant names, failed as (name, message), and the
+    processor time of the variants' own work (the batch's start not counted)."""
     variants = study.variants()
     ran, stood, failed = [], [], []
+    start = _processor_time()
     for index in indexes:
         name = variant_name(index)
         folder = os.path.join(out, "variants", name)
@@ -393,7 +402,7 @@ def run_batch(study, indexes, out, thermocrack, say=print):
         except StudyError as e:
             failed.append((name, str(e)))
             say(f"variant {name} failed: {e}")
-    return ran, stood, failed
+    return ran, stood, failed, _processor_time() - start
 
 
 def read_rows(folders):
