@@ -9,6 +9,7 @@ tornado charts around the base job.
 
 import math
 import os
+import re
 
 import matplotlib
 
@@ -227,7 +228,9 @@ def render(study, rows):
                         "its values, the others at the base; the widest span on top."))
     shown = []
     for name, fig, caption in figures:
-        shown.append({"name": name, "svg": svg_of(fig, name), "caption": caption})
+        # Without the drawing's metadata (its date): the same study gives the same page.
+        svg = re.sub(r"<metadata>.*?</metadata>\s*", "", svg_of(fig, name), count=1, flags=re.S)
+        shown.append({"name": name, "svg": svg, "caption": caption})
         plt.close(fig)
 
     environment = jinja2.Environment(loader=jinja2.FileSystemLoader(TEMPLATES),
