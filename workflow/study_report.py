@@ -199,6 +199,8 @@ def render(study, rows):
     n = len(variants)
     cracked = sum(1 for r in variants if r["cracked"] == "True")
     low, high = wilson_interval(cracked, n)
+    wide = sum(1 for r in variants if r.get("width_within_allowable") == "False")
+    wide_low, wide_high = wilson_interval(wide, n)
     base_index = _number(base["lowest_index"], math.inf)
     base_probability = 100.0 * cracking_probability(base_index)
 
@@ -246,7 +248,8 @@ def render(study, rows):
     return environment.get_template("study.html.j2").render(
         study=study, name=os.path.splitext(os.path.basename(study.path))[0], n=n, cracked=cracked,
         fraction=100.0 * fraction, low=100.0 * low, high=100.0 * high, base=base, base_index=base_index,
-        base_probability=base_probability, tone=tone, ranking=ranking, measures=measures, outputs=OUTPUTS,
+        base_probability=base_probability, tone=tone, wide=wide, wide_fraction=100.0 * wide / n if n else math.nan,
+        wide_low=100.0 * wide_low, wide_high=100.0 * wide_high, ranking=ranking, measures=measures, outputs=OUTPUTS,
         inputs=inputs_rows(study), figures=shown, targets=INDEX_TARGETS, signed=signed,
         spread=_spread(variants))
 

@@ -68,7 +68,8 @@ def known_study(tmp_path, n=400):
     study = st.Study(str(path))
     noise = random.Random(11)
     columns = ["variant"] + study.keys() + ["cracked", "judge_value", "lowest_index", "first_crack_age_d",
-                                            "largest_width_mm", "largest_temperature_c", "cracking_probability_pct"]
+                                            "largest_width_mm", "largest_temperature_c", "cracking_probability_pct",
+                                            "width_within_allowable"]
     rows = []
     for i, v in enumerate(study.variants()):
         tf, t = v["concrete.tensile_factor"], v["concrete.placing_temperature"]
@@ -76,7 +77,7 @@ def known_study(tmp_path, n=400):
         cracked = index < 1.0
         rows.append([i, repr(tf), repr(t), repr(v["formwork h"]), str(cracked), "1", f"{index:.6g}",
                      f"{2.0 + 3.0 * index:.6g}" if cracked else "", f"{0.3 * (1.0 - index):.6g}" if cracked else "0",
-                     f"{t + 10.0 + noise.gauss(0.0, 0.3):.6g}", "50"])
+                     f"{t + 10.0 + noise.gauss(0.0, 0.3):.6g}", "50", str(0.3 * (1.0 - index) <= 0.2)])
     table = tmp_path / "study.csv"
     with open(table, "w", newline="") as f:
         csv.writer(f).writerows([columns] + rows)
@@ -126,6 +127,8 @@ def test_study_page_is_self_contained_and_says_the_fraction_with_its_interval(tm
     base = float(st.read_table(table)[0]["lowest_index"])
     assert "Wilson" in verdict and f"lowest crack index {base:.2f} gives a cracking probability of " \
         f"{100 * (1 - math.exp(-(base / 0.92) ** -4.29)):.0f} %" in verdict
+    wide = sum(r["width_within_allowable"] == "False" for r in rows)
+    assert 0 < wide < k and f"{wide} of the 400 variants have a crack wider than the allowable 0.2 mm" in verdict
     assert "Iman, R. L. and Conover" in text and "Fisher, R. A. (1924)" in text
 
 
@@ -140,7 +143,8 @@ def test_one_at_a_time_page_has_tornado_charts(tmp_path):
     with open(table, "w", newline="") as f:
         w = csv.writer(f)
         w.writerow(["variant", "concrete.tensile_factor", "restraint.Rn", "cracked", "judge_value", "lowest_index",
-                    "first_crack_age_d", "largest_width_mm", "largest_temperature_c", "cracking_probability_pct"])
+                    "first_crack_age_d", "largest_width_mm", "largest_temperature_c", "cracking_probability_pct",
+                                            "width_within_allowable"])
         w.writerows([[0, 0.44, 0.8, True, 1, 0.96, 3.5, 0.18, 30, 56], [1, 0.40, 0.8, True, 1, 0.87, 3.0, 0.2, 30, 70],
                      [2, 0.48, 0.8, False, 1, 1.05, "", 0, 30, 40], [3, 0.44, 0.6, False, 1, 1.2, "", 0, 30, 20]])
     html = study_report.render(study, st.read_table(table))
