@@ -8,7 +8,9 @@ A study varies keys of a job description (the TOML file `thermocrack prepare` re
                                     # "monte-carlo": every key drawn from its distribution
     samples = 200                   # monte-carlo: the number of variants
     seed = 1                        # monte-carlo: the same seed draws the same variants
-    allowable_width = 0.2           # mm, for the summary of every variant
+    allowable_width = 0.2           # mm, for the summary of every variant (default: each variant's own limits)
+    batch = 50                      # variants a batch job runs one after another (default: see
+                                    # DEFAULT_BATCH)
 
     [[vary]]
     key = "concrete.placing_temperature"        # dotted path; [n] picks an entry of an array
@@ -42,8 +44,15 @@ import tomllib
 
 MODES = ("grid", "one-at-a-time", "monte-carlo")
 DISTRIBUTIONS = {"normal": ("mean", "sd"), "lognormal": ("median", "sigma"), "uniform": ("low", "high")}
-STUDY_KEYS = {"base", "mode", "samples", "seed", "allowable_width", "vary"}
+STUDY_KEYS = {"base", "mode", "samples", "seed", "allowable_width", "batch", "vary"}
 VARY_KEYS = {"name", "key", "values", "distribution", "mean", "sd", "median", "sigma", "low", "high"}
+# Variants a batch runs one after another when neither the study nor the command line says. Measured
+# on the example wall (bench/README.md): the engine's processor time a variant falls from 0.10 s at
+# one a batch to 0.02 s at 25 and 50, beside 0.06 to 0.10 s of the variant's own work; 50 keeps a
+# 10 000-variant study to 201 batch jobs. A small study is cut into at least MIN_BATCHES batches,
+# so that every core has work.
+DEFAULT_BATCH = 50
+MIN_BATCHES = 8
 # Draws outside a distribution's bounds are drawn again, at most this many times per value.
 MAX_REDRAWS = 1000
 
@@ -101,6 +110,9 @@ class Study:
         # None: each variant's own limits (its limits.toml, else the report's default).
         width = self._get(data, "allowable_width", (int, float), required=False, default=None)
         self.allowable_width = None if width is None else float(width)
+        self.batch = self._get(data, "batch", int, required=False, default=None)
+        if self.batch is not None and self.batch < 1:
+            self._fail("batch", "must be 1 or more")
         if self.mode == "monte-carlo" and self.samples < 1:
             self._fail("samples", "must be 1 or more")
         if self.allowable_width is not None and self.allowable_width <= 0.0:
@@ -263,21 +275,6 @@ def variant_description(study, values):
     return data
 
 
-def write_table(study, rows, out):
-    """study.csv: the variant's index, its values, then every summary column."""
-    keys = study.keys()
-    summary_columns = []
-    for _, _, s in rows:
-        for c in s:
-            if c not in summary_columns:
-                summary_columns.append(c)
-    with open(out, "w", newline="") as f:
-        w = csv.writer(f)
-        w.writerow(["variant"] + keys + summary_columns)
-        for index, values, s in rows:
-            w.writerow([index] + [values[k] for k in keys] + [s.get(c, "") for c in summary_columns])
-
-
 def _tools():
     """Makes thermocrack's Python tools importable: from the source tree or an installed prefix."""
     here = os.path.dirname(os.path.realpath(__file__))
@@ -289,13 +286,48 @@ def _tools():
     raise StudyError("thermocrack's Python tools (thermocrack_tools) are not beside the workflow")
 
 
-def write_variant(study, values, description_path, values_path):
+def batch_size(study, given, count):
+    """Variants a batch: given on the command line, else the study's batch, else DEFAULT_BATCH cut so
+    that the count variants make at least MIN_BATCHES batches."""
+    if given is not None:
+        try:
+            size = int(given)
+        except (TypeError, ValueError):
+            size = 0
+        if size < 1 or str(given).strip() != str(size):
+            raise StudyError(f"batch={given}: the variants a batch must be a whole number, 1 or more")
+        return size
+    if study.batch is not None:
+        return study.batch
+    return max(1, min(DEFAULT_BATCH, math.ceil(count / MIN_BATCHES)))
+
+
+def variant_name(index):
+    return f"{index:04d}"
+
+
+def variant_files(study, values):
+    """The bytes of a variant's description.toml and values.json."""
     import tomli_w
-    with open(description_path, "wb") as f:
-        tomli_w.dump(variant_description(study, values), f)
-    with open(values_path, "w", encoding="utf-8") as f:
-        json.dump(values, f, indent=2, sort_keys=True)
-        f.write("\n")
+    description = tomli_w.dumps(variant_description(study, values)).encode("utf-8")
+    text = json.dumps(values, indent=2, sort_keys=True) + "\n"
+    return description, text.encode("utf-8")
+
+
+def variant_stands(study, values, folder):
+    """Whether folder holds this variant's finished results: the same description and values, and a
+    summary for the study's allowable width (a variant's work starts by removing its summary)."""
+    description, values_text = variant_files(study, values)
+    try:
+        with open(os.path.join(folder, "description.toml"), "rb") as f:
+            same = f.read() == description
+        with open(os.path.join(folder, "values.json"), "rb") as f:
+            same = same and f.read() == values_text
+        with open(os.path.join(folder, "summary.json"), encoding="utf-8") as f:
+            summary = json.load(f)
+    except (OSError, ValueError):
+        return False
+    return same and (study.allowable_width is None or summary.get("allowable_width_mm") == study.allowable_width)
 
 
 def summarise_variant(job_folder, summary_path, allowable_width):
@@ -310,39 +342,95 @@ def summarise_variant(job_folder, summary_path, allowable_width):
     write_summary(os.path.dirname(summary_path), s, steel_checks(job, s).columns())
 
 
+def _log_tail(path, lines=5):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return "".join(f.readlines()[-lines:]).rstrip()
+    except OSError:
+        return ""
+
+
 def run_variant(study, values, folder, thermocrack):
     """One variant in its folder: description.toml and values.json, job/ prepared (prepare.log) and
-    run (run.log), then summary.json. A failing step names its log."""
+    run (run.log), then summary.json. The summary goes first and comes last, so a variant stopped
+    half-way does not stand. A failing step names its log and ends with the log's last lines."""
     os.makedirs(folder, exist_ok=True)
+    for name in ("summary.json", "summary.csv"):
+        if os.path.exists(os.path.join(folder, name)):
+            os.remove(os.path.join(folder, name))
+    description_text, values_text = variant_files(study, values)
     description = os.path.join(folder, "description.toml")
-    write_variant(study, values, description, os.path.join(folder, "values.json"))
+    for path, text in ((description, description_text), (os.path.join(folder, "values.json"), values_text)):
+        with open(path, "wb") as f:
+            f.write(text)
     job = os.path.join(folder, "job")
     for command, log in (([thermocrack, "prepare", description, "--out", job], "prepare.log"),
                          ([thermocrack, "--quiet", job], "run.log")):
-        with open(os.path.join(folder, log), "wb") as out:
-            done = subprocess.run(command, stdout=out, stderr=subprocess.STDOUT)
+        log = os.path.join(folder, log)
+        try:
+            with open(log, "wb") as out:
+                done = subprocess.run(command, stdout=out, stderr=subprocess.STDOUT)
+        except OSError as e:
+            raise StudyError(f"{command[0]}: {e.strerror}")
         if done.returncode != 0:
-            raise StudyError(f"{' '.join(command)} failed (exit {done.returncode}); see {os.path.join(folder, log)}")
-    summarise_variant(job, os.path.join(folder, "summary.json"), study.allowable_width)
+            raise StudyError(f"{' '.join(command[:2])} failed (exit {done.returncode}); see {log}:\n"
+                             + _log_tail(log))
+    try:
+        summarise_variant(job, os.path.join(folder, "summary.json"), study.allowable_width)
+    except Exception as e:  # a job the report tools cannot read: this variant fails, not its batch
+        raise StudyError(f"the summary of {job} failed: {e}")
 
 
-def read_rows(values_paths, summary_paths):
+def _processor_time():
+    """User and system time of this process and of its children that ended, in s."""
+    import resource
+    own, children = resource.getrusage(resource.RUSAGE_SELF), resource.getrusage(resource.RUSAGE_CHILDREN)
+    return own.ru_utime + own.ru_stime + children.ru_utime + children.ru_stime
+
+
+def run_batch(study, indexes, out, thermocrack, say=print):
+    """The variants of one batch one after another, each in out/variants/NNNN. A variant whose
+    folder already holds its results stands; one that fails is reported and the rest still run.
+    Gives (ran, stood, failed, seconds): lists of variant names, failed as (name, message), and the
+    processor time of the variants' own work (the batch's start not counted)."""
+    variants = study.variants()
+    ran, stood, failed = [], [], []
+    start = _processor_time()
+    for index in indexes:
+        name = variant_name(index)
+        folder = os.path.join(out, "variants", name)
+        if variant_stands(study, variants[index], folder):
+            stood.append(name)
+            continue
+        try:
+            run_variant(study, variants[index], folder, thermocrack)
+            ran.append(name)
+        except StudyError as e:
+            failed.append((name, str(e)))
+            say(f"variant {name} failed: {e}")
+    return ran, stood, failed, _processor_time() - start
+
+
+def read_rows(folders):
     rows = []
-    for values_path, summary_path in zip(values_paths, summary_paths):
-        index = int(os.path.basename(os.path.dirname(values_path)))
-        with open(values_path, encoding="utf-8") as f:
-            values = json.load(f)
-        with open(summary_path, encoding="utf-8") as f:
-            summary = json.load(f)
+    for folder in folders:
+        index = int(os.path.basename(folder))
+        try:
+            with open(os.path.join(folder, "values.json"), encoding="utf-8") as f:
+                values = json.load(f)
+            with open(os.path.join(folder, "summary.json"), encoding="utf-8") as f:
+                summary = json.load(f)
+        except (OSError, ValueError) as e:
+            raise StudyError(f"variant {variant_name(index)} has no results in {folder}: {e}")
         rows.append((index, values, summary))
     return rows
 
 
-def write_table(study, values_paths, summary_paths, out):
+def write_table(study, folders, out):
     """study.csv: the variant's index, its values, then the summary's columns as summary.csv has them."""
     _tools()
     from thermocrack_tools.summary import csv_cell
-    rows = read_rows(values_paths, summary_paths)
+    rows = read_rows(folders)
     keys = study.keys()
     columns = list(rows[0][2]) if rows else []
     with open(out, "w", encoding="utf-8", newline="") as f:

@@ -102,6 +102,7 @@ def test_monte_carlo_is_reproducible_from_its_seed_and_keeps_its_bounds(tmp_path
     ('base = "base.toml"\nmode = "monte-carlo"\nsamples = 5\n[[vary]]\nkey = "concrete.C"\n'
      'distribution = "normal"\nmean = 0.4\nsd = -1.0\n', "line 8: [[vary]] 1, sd must be above 0"),
     ('base = "nowhere.toml"\n[[vary]]\nkey = "concrete.C"\nvalues = [1.0]\n', "line 1: base names"),
+    ('base = "base.toml"\nbatch = 0\n[[vary]]\nkey = "concrete.C"\nvalues = [1.0]\n', "line 2: batch must be 1 or more"),
 ])
 def test_errors_name_the_file_the_line_and_the_key(tmp_path, text, says):
     path = write(tmp_path, text)
@@ -109,6 +110,18 @@ def test_errors_name_the_file_the_line_and_the_key(tmp_path, text, says):
         st.Study(path)
     assert str(error.value).startswith(path + ", line ")
     assert says in str(error.value)
+
+
+def test_batch_size_from_the_command_line_the_study_or_the_study_size(tmp_path):
+    text = 'base = "base.toml"\n[[vary]]\nkey = "concrete.C"\nvalues = [1.0]\n'
+    study = st.Study(write(tmp_path, text))
+    assert [st.batch_size(study, None, n) for n in (1, 19, 400, 401, 10001)] == [1, 3, 50, 50, 50]
+    assert st.batch_size(study, "7", 10001) == 7
+    assert st.batch_size(st.Study(write(tmp_path, "batch = 20\n" + text)), None, 10001) == 20
+    assert st.batch_size(st.Study(write(tmp_path, "batch = 20\n" + text)), 5, 10001) == 5
+    for wrong in ("0", "x", "2.5"):
+        with pytest.raises(st.StudyError, match=f"batch={wrong}: the variants a batch must be a whole number"):
+            st.batch_size(study, wrong, 10)
 
 
 def test_wilson_interval():

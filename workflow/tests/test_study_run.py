@@ -1,8 +1,10 @@
-"""A small study of the example wall run by Snakemake: every row of study.csv is the summary of the
-same variant prepared, run and reported by hand; a change of one value reruns only the variants it
-touches; a Monte Carlo study draws its figure."""
+"""Small studies of the example wall run by Snakemake: every row of study.csv is the summary of the
+same variant prepared, run and reported by hand, and the same whatever the batches; a change of one
+value reruns only the variants it touches; a variant that fails is named and the rest of its batch
+runs; a Monte Carlo study draws its figure and its report."""
 
 import csv
+import json
 import os
 import shutil
 import subprocess
@@ -21,6 +23,7 @@ pytestmark = [
 
 GRID = """\
 base = "{base}"
+batch = 2
 [[vary]]
 key = "concrete.placing_temperature"
 values = [15.0, 25.0]
@@ -34,11 +37,12 @@ values = [0.6, {rn}]
 """
 
 
-def snakemake(study, out):
+def snakemake(study, out, *config, fails=False):
     done = subprocess.run([SNAKEMAKE, "-s", os.path.join(ROOT, "workflow", "Snakefile"), "--cores", "2", "-q",
-                           "--config", f"study={study}", f"out={out}", f"thermocrack={BINARY}"],
+                           "--config", f"study={study}", f"out={out}", f"thermocrack={BINARY}", *config],
                           cwd=os.path.dirname(out), capture_output=True, text=True, timeout=900)
-    assert done.returncode == 0, done.stdout + done.stderr
+    assert (done.returncode != 0) == fails, done.stdout + done.stderr
+    return done.stdout + done.stderr
 
 
 def read_csv(path):
@@ -51,12 +55,24 @@ def run_logs(out):
     return {v: os.stat(os.path.join(folder, v, "run.log")).st_mtime_ns for v in sorted(os.listdir(folder))}
 
 
-def test_grid_study_rows_are_the_variants_own_summaries_and_a_change_reruns_only_its_variants(tmp_path):
+def batch_records(out):
+    folder = os.path.join(out, "batches")
+    return {b: os.stat(os.path.join(folder, b)).st_mtime_ns for b in sorted(os.listdir(folder))}
+
+
+def test_grid_study_rows_are_the_variants_own_summaries_whatever_the_batches_and_a_change_reruns_only_its_variants(
+        tmp_path):
     study = tmp_path / "grid.toml"
     out = str(tmp_path / "grid")
     study.write_text(GRID.format(base=os.path.join(ROOT, "examples", "wall.toml"), rn=0.8))
     snakemake(study, out)
     rows = read_csv(os.path.join(out, "study.csv"))
+    assert sorted(os.listdir(os.path.join(out, "batches"))) == [f"{b:04d}.json" for b in range(0, 13, 2)]
+    # One variant a batch gives the same table, byte for byte.
+    snakemake(study, str(tmp_path / "one-a-batch"), "batch=1")
+    with open(os.path.join(out, "study.csv"), "rb") as a, open(tmp_path / "one-a-batch" / "study.csv", "rb") as b:
+        assert a.read() == b.read()
+    assert len(os.listdir(tmp_path / "one-a-batch" / "batches")) == 13
     assert [r["variant"] for r in rows] == [str(i) for i in range(13)]
     assert os.path.getsize(os.path.join(out, "figures", "study.png")) > 0
 
@@ -74,17 +90,44 @@ def test_grid_study_rows_are_the_variants_own_summaries_and_a_change_reruns_only
     assert {r["restraint.Rn"] for r in rows} == {"0.6", "0.8"}
 
     # Rn 0.8 becomes 0.7: the six variants with 0.8 run again, the others and the base do not.
-    before = run_logs(out)
+    before, batches_before = run_logs(out), batch_records(out)
     study.write_text(GRID.format(base=os.path.join(ROOT, "examples", "wall.toml"), rn=0.7))
     snakemake(study, out)
-    after = run_logs(out)
+    after, batches_after = run_logs(out), batch_records(out)
     rows = read_csv(os.path.join(out, "study.csv"))
     changed = {v for v in before if after[v] != before[v]}
     assert changed == {f"{int(r['variant']):04d}" for r in rows if r["restraint.Rn"] == "0.7"}
     assert len(changed) == 6
+    # Two a batch, Rn alternating: every batch but the first (the base job and variant 1, Rn 0.6)
+    # holds one variant with Rn 0.7; those batches run again, running only that variant.
+    rerun = {b for b in batches_before if batches_after[b] != batches_before[b]}
+    assert rerun == set(batches_before) - {"0000.json"}
+    for b in rerun:
+        with open(os.path.join(out, "batches", b)) as f:
+            record = json.load(f)
+        assert len(record["ran"]) == 1 and record["ran"][0] in changed and not set(record["stood"]) & changed
 
 
-def test_monte_carlo_study_draws_its_figure(tmp_path):
+def test_a_variant_that_fails_is_named_with_its_log_and_the_rest_of_its_batch_runs(tmp_path):
+    study = tmp_path / "fails.toml"
+    study.write_text(f"""\
+base = "{os.path.join(ROOT, 'examples', 'wall.toml')}"
+[[vary]]
+key = "mesh.size[0]"
+values = [80.0, -40.0, 100.0]
+""")
+    out = str(tmp_path / "fails")
+    said = snakemake(study, out, "batch=4", fails=True)
+    log = os.path.join(out, "variants", "0002", "prepare.log")
+    assert f"variant 0002 failed: " in said and log in said
+    assert "1 of 4 failed (0002)" in said
+    for v in ("0000", "0001", "0003"):
+        assert os.path.exists(os.path.join(out, "variants", v, "summary.json")), v
+    assert not os.path.exists(os.path.join(out, "variants", "0002", "summary.json"))
+    assert not os.path.exists(os.path.join(out, "study.csv"))
+
+
+def test_monte_carlo_study_draws_its_figure_and_its_report(tmp_path):
     study = tmp_path / "scatter.toml"
     study.write_text(f"""\
 base = "{os.path.join(ROOT, 'examples', 'wall.toml')}"
@@ -102,3 +145,5 @@ sd = 0.04
     rows = read_csv(os.path.join(out, "study.csv"))
     assert len(rows) == 4 and rows[0]["concrete.tensile_factor"] == "0.44"
     assert os.path.getsize(os.path.join(out, "figures", "study.png")) > 0
+    with open(os.path.join(out, "study.html"), encoding="utf-8") as f:
+        assert "of 3 variants crack" in f.read()
