@@ -301,6 +301,10 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
 
 }  // namespace
 
+AgeCurve ReadAgeCurve(const TomlReader& r, const toml::node& node, const std::string& key) {
+    return Reader(r.File()).Curve(node, key);
+}
+
 HeatSettings ParseHeatSettings(const std::string& text, const std::string& name) {
     return ReadDocument(ParseToml(text, name), name);
 }

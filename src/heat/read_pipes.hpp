@@ -12,6 +12,9 @@ namespace tc::heat {
 
 using CurveReader = std::function<AgeCurve(const toml::node&, const std::string&)>;
 
+// A temperature by age as heat.toml gives it: a number, [[age, C], ...] or { mean, amplitude, peak }.
+AgeCurve ReadAgeCurve(const TomlReader& r, const toml::node& node, const std::string& key);
+
 // The keys of a pipe other than its position: diameter, wall, flow, inlet, operating, length.
 // Checks each; messages name the file, the line and the key under prefix ("pipe.").
 void ReadPipeProperties(const TomlReader& r, const toml::table& t, const std::string& prefix, const CurveReader& curve,
