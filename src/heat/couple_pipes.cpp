@@ -135,6 +135,9 @@ std::vector<PipeCoupling> CouplePipes(const HeatSettings& settings, const HeatMe
         const double wall = std::log(doo / di) / (2.0 * Pi * p.wallConductivity);
         const double grid = std::log(c.equivalentRadius / (p.diameter / 2.0)) / (2.0 * Pi * k);
         c.resistance = film + wall + grid;
+        c.filmResistance = film;
+        c.wallResistance = wall;
+        c.gridResistance = grid;
         if (!(c.resistance > 0.0)) {
             // r_eq grows with the element: the size at which R reaches 0, with a margin.
             const double factor = (p.diameter / 2.0) * std::exp(-2.0 * Pi * k * (film + wall)) / c.equivalentRadius;

@@ -52,6 +52,7 @@ struct PipeCoupling {
     PipeFilm film;
     double equivalentRadius = 0.0;   // mm
     double resistance = 0.0;         // R = 1 / G without the water's warming, K m / W
+    double filmResistance = 0.0, wallResistance = 0.0, gridResistance = 0.0;  // its parts
     bool On(double t) const;         // runs over [from, to)
 };
 
