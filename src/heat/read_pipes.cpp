@@ -6,6 +6,7 @@
 #include "heat/read_pipes.hpp"
 
 #include "core/data_tables.hpp"
+#include "heat/pipe_coupling.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::heat {
@@ -60,6 +61,13 @@ void ReadPipeProperties(const TomlReader& r, const toml::table& t, const std::st
         if (pipe.from < 0.0) r.Fail(operating, p + "operating", "the first age must not be negative");
     }
     if (t.get("length") != nullptr) pipe.length = r.Positive(t, "length", p);
+    // The film coefficient takes the water's properties at the inlet temperature when the pipe starts.
+    WaterProperties water;
+    double low = 0.0, high = 0.0;
+    if (const double inlet = pipe.inlet.At(pipe.from); !Water(inlet, water, low, high)) {
+        r.Fail(t.get("inlet"), p + "inlet", "the water's properties are known from " + TomlReader::Text(low) + " to " +
+                                                TomlReader::Text(high) + " C, not at " + TomlReader::Text(inlet) + " C");
+    }
 }
 
 std::vector<PipeEntry> ReadPipes(const TomlReader& r, const toml::table& root, const CurveReader& curve) {
