@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <vector>
 
 #include "heat/heat_system.hpp"
 #include "heat/pipe_coupling.hpp"

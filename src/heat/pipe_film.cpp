@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <vector>
 
 #include "core/data_tables.hpp"
 #include "heat/pipe_coupling.hpp"

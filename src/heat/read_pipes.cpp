@@ -3,10 +3,12 @@
 // [[age, C], ...]), operating ages [from, to] (days) and the optional length (m) over which the
 // water warms.
 
-#include "heat/read_pipes.hpp"
+#include <string>
+#include <tuple>
 
 #include "core/data_tables.hpp"
 #include "heat/pipe_coupling.hpp"
+#include "heat/read_pipes.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::heat {

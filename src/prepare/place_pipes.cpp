@@ -4,8 +4,12 @@
 // whole circle must lie in one part: its centre in no part is outside the concrete, and a circle
 // reaching over the part's edge would put the pipe in two materials.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
+#include <string>
+#include <tuple>
 
 #include "heat/read_pipes.hpp"
 #include "prepare/place_pipes.hpp"
