@@ -8,7 +8,9 @@
 // concrete's resistance beyond the pipe's outside, at any element size from the pipe's diameter up.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -66,6 +68,8 @@ bool PipeCoupling::On(double t) const {
 
 std::vector<PipeCoupling> CouplePipes(const HeatSettings& settings, const HeatMesh& mesh, const ElementMaterials& materials) {
     std::vector<PipeCoupling> out;
+    // Pipes of a row usually sit alike in alike elements: their radius is worked out once.
+    std::map<std::array<double, 4>, double> radii;
     for (const PipeEntry& p : settings.pipes) {
         PipeCoupling c;
         c.pipe = &p;
@@ -131,7 +135,9 @@ std::vector<PipeCoupling> CouplePipes(const HeatSettings& settings, const HeatMe
         const double di = (p.diameter - 2.0 * p.wallThickness) * MetresPerMm;
         const double doo = p.diameter * MetresPerMm;
         c.film = FilmCoefficient(w, di, p.flow);
-        c.equivalentRadius = PipeEquivalentRadius(hx, hy, sx, sy);
+        const std::array<double, 4> shape{hx, hy, sx, sy};
+        const auto known = radii.find(shape);
+        c.equivalentRadius = known != radii.end() ? known->second : (radii[shape] = PipeEquivalentRadius(hx, hy, sx, sy));
         const double k = material->conductivity;
         const double film = 1.0 / (c.film.h * Pi * di);
         const double wall = std::log(doo / di) / (2.0 * Pi * p.wallConductivity);
