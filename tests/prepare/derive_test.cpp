@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "heat/heat_test_support.hpp"
+#include "description_support.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
 #include "test_paths.hpp"
@@ -42,14 +43,7 @@ cover_to = "centre"
 diameter = 19.0
 area = 286.5
 spacing = 200.0
-[concrete]
-strength = 40.0
-a = 4.5
-b = 0.95
-tensile_factor = 0.44
-modulus_factor = 4700.0
-expansion = 1.0e-5
-)" + heat::testing::ThermalKeys("20.0") + "[steel]\nmodulus = 200000.0\n[cracking]\njudge = 1.0\n" + spread +
+)" + fixtures::ConcreteTable() + "[steel]\nmodulus = 200000.0\n[cracking]\njudge = 1.0\n" + spread +
            "[restraint]\n" + restraint + "[ambient]\ntemperature = 5.0\n[output]\nages = [0.5, 1.0]\n";
 }
 

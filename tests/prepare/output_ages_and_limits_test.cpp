@@ -9,6 +9,7 @@
 #include <string>
 
 #include "heat/heat_test_support.hpp"
+#include "description_support.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
 
@@ -22,26 +23,7 @@ std::string Describe(const std::string& tail) {
 rectangle = { x = [0.0, 400.0], y = [0.0, 1000.0] }
 [mesh]
 size = 100.0
-[concrete]
-strength = 40.0
-a = 4.5
-b = 0.95
-tensile_factor = 0.44
-modulus_factor = 4700.0
-expansion = 1.0e-5
-)" + heat::testing::ThermalKeys("20.0") + R"([steel]
-modulus = 200000.0
-[cracking]
-judge = 1.0
-lcb = 400.0
-lcu = 600.0
-lsb = 200.0
-lsu = 300.0
-[restraint]
-Rn = 0.8
-Rm1 = 0.6
-Rm2 = 0.5
-[ambient]
+)" + fixtures::ConcreteTable() + fixtures::GivenDeckTables() + R"([ambient]
 temperature = { mean = 10.0, amplitude = 5.0, peak = 0.6 }
 [[boundary]]
 side = "left"

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "heat/heat_test_support.hpp"
+#include "description_support.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
 #include "support/child_process.hpp"
@@ -29,26 +30,7 @@ namespace fs = std::filesystem;
 // A description with the given parts, mesh size and bars; the rest fixed.
 std::string Describe(const std::string& parts, const std::string& size, const std::string& bars = "") {
     return parts + "\n[mesh]\nsize = " + size + "\n" + bars + R"(
-[concrete]
-strength = 40.0
-a = 4.5
-b = 0.95
-tensile_factor = 0.44
-modulus_factor = 4700.0
-expansion = 1.0e-5
-)" + heat::testing::ThermalKeys("20.0") + R"([steel]
-modulus = 200000.0
-[cracking]
-judge = 1.0
-lcb = 400.0
-lcu = 600.0
-lsb = 200.0
-lsu = 300.0
-[restraint]
-Rn = 0.8
-Rm1 = 0.6
-Rm2 = 0.5
-[ambient]
+)" + fixtures::ConcreteTable() + fixtures::GivenDeckTables() + R"([ambient]
 temperature = 5.0
 [[boundary]]
 side = "top"

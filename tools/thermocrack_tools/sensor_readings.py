@@ -249,21 +249,7 @@ def read_readings(path, sensors, placing, into=None):
     """Adds the readings of one CSV file (wide or long layout) to `into` (a Readings) and gives it."""
     out = into if into is not None else Readings()
     index = {s.name: k for k, s in enumerate(sensors)}
-    try:
-        with open(path, encoding="utf-8-sig", newline="") as f:
-            lines = f.read().splitlines()
-    except OSError as e:
-        raise ReadingsError(f"{path}: cannot be read ({e.strerror})") from None
-    except UnicodeDecodeError as e:
-        raise ReadingsError(f"{path}: is not UTF-8 text ({e.reason})") from None
-    rows = [(n, line) for n, line in enumerate(lines, start=1) if line.strip() and not line.lstrip().startswith("#")]
-    if not rows:
-        raise ReadingsError(f"{path}: holds no header line")
-    delimiter = _dialect(rows[0][1])
-    parsed = [(n, next(csv.reader([line], delimiter=delimiter))) for n, line in rows]
-    header_line, header = parsed[0]
-    names = [h.strip() for h in header]
-    lower = [h.lower() for h in names]
+    parsed, header_line, names, lower = _csv_rows(path)
     long_layout = "sensor" in lower and "value" in lower
     if long_layout:
         time_name = next((h for h in lower if h in TIME_HEADERS + HOURS_HEADERS), None)
@@ -310,14 +296,16 @@ def read_readings(path, sensors, placing, into=None):
 WEATHER_HEADERS = ("temperature", "air", "ambient")
 
 
-def read_weather(path, placing):
-    """An air temperature file (the weather logged on site and its forecast beyond): a time column
-    (date-time or hours, as readings) and a temperature column; gives [[age, C], ...] with increasing ages."""
+def _csv_rows(path):
+    """The CSV file's rows that are neither blank nor comments, as (line number, fields), in the
+    delimiter its header uses; with the header's line, names and lower-case names."""
     try:
         with open(path, encoding="utf-8-sig", newline="") as f:
             lines = f.read().splitlines()
     except OSError as e:
         raise ReadingsError(f"{path}: cannot be read ({e.strerror})") from None
+    except UnicodeDecodeError as e:
+        raise ReadingsError(f"{path}: is not UTF-8 text ({e.reason})") from None
     rows = [(n, line) for n, line in enumerate(lines, start=1) if line.strip() and not line.lstrip().startswith("#")]
     if not rows:
         raise ReadingsError(f"{path}: holds no header line")
@@ -325,7 +313,13 @@ def read_weather(path, placing):
     parsed = [(n, next(csv.reader([line], delimiter=delimiter))) for n, line in rows]
     header_line, header = parsed[0]
     names = [h.strip() for h in header]
-    lower = [h.lower() for h in names]
+    return parsed, header_line, names, [h.lower() for h in names]
+
+
+def read_weather(path, placing):
+    """An air temperature file (the weather logged on site and its forecast beyond): a time column
+    (date-time or hours, as readings) and a temperature column; gives [[age, C], ...] with increasing ages."""
+    parsed, header_line, names, lower = _csv_rows(path)
     if len(lower) != 2 or lower[0] not in TIME_HEADERS + HOURS_HEADERS or lower[1] not in WEATHER_HEADERS:
         raise ReadingsError(f"{path}, line {header_line}: a weather file has two columns, time (or hours) and "
                             f"temperature; found {', '.join(names)}")
