@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "heat/heat_test_support.hpp"
+#include "prepare/description_support.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
 
@@ -23,27 +23,7 @@ name = "footing"
 rectangle = { x = [0.0, 4000.0], y = [1500.0, 3500.0] }
 [mesh]
 size = [250.0, 250.0]
-[concrete]
-strength = 40.0
-a = 4.5
-b = 0.95
-tensile_factor = 0.44
-modulus_factor = 4700.0
-expansion = 1.0e-5
-)" + heat::testing::ThermalKeys("20.0") +
-           R"([steel]
-modulus = 200000.0
-[cracking]
-judge = 1.0
-lcb = 400.0
-lcu = 600.0
-lsb = 200.0
-lsu = 300.0
-[restraint]
-Rn = 0.8
-Rm1 = 0.6
-Rm2 = 0.5
-[ambient]
+)" + fixtures::ConcreteTable() + fixtures::GivenDeckTables() + R"([ambient]
 temperature = 5.0
 [[boundary]]
 side = "top"
