@@ -71,6 +71,13 @@ std::vector<PipeCoupling> CouplePipes(const HeatSettings& settings, const HeatMe
     // Pipes of a row usually sit alike in alike elements: their radius is worked out once.
     std::map<std::array<double, 4>, double> radii;
     for (const PipeEntry& p : settings.pipes) {
+        for (const PipeCoupling& other : out) {
+            const PipeEntry& o = *other.pipe;
+            if (std::hypot(o.x - p.x, o.y - p.y) < (o.diameter + p.diameter) / 2.0) {
+                throw RunError(At(settings, p, "x") + "the pipe at " + Point(p.x, p.y) + " overlaps the pipe of line " +
+                               std::to_string(o.line));
+            }
+        }
         PipeCoupling c;
         c.pipe = &p;
         double sx = 0.0, sy = 0.0;

@@ -115,6 +115,12 @@ std::vector<heat::PipeEntry> PlacePipes(const heat::TomlReader& r, const toml::n
                                    " mm crosses the edge of part \"" + in->name + "\"");
                 }
             }
+            for (const heat::PipeEntry& other : pipes) {
+                if (std::hypot(other.x - px, other.y - py) < (other.diameter + pipe.diameter) / 2.0) {
+                    throw RunError(which + " overlaps the pipe at " + Point(other.x, other.y) + " of the row of line " +
+                                   std::to_string(other.line));
+                }
+            }
             heat::PipeEntry placed = pipe;
             placed.x = px;
             placed.y = py;

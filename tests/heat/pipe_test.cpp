@@ -183,6 +183,9 @@ TEST(Pipes, RefusedWithFileLineAndKey) {
     EXPECT_NE(error("x = 1000.0\ny = 1000.0\ndiameter = 32.0\nwall = { thickness = 2.0, material = \"steel\" }\nflow = 20.0\ninlet = 50.0")
                   .find("key \"pipe.inlet\": the water's properties are known from 0 to 35 C, not at 50 C"),
               std::string::npos);
+    EXPECT_NE(error(PlasticPipe + "\n[[pipe]]\n" + PlasticPipe).find("heat.toml, line 26: key \"pipe.x\": the pipe at "
+                                                                  "(1000, 1000) mm overlaps the pipe of line 19"),
+              std::string::npos);
     EXPECT_NE(error(PlasticPipe + "\noperating = [5.0, 2.0]").find("key \"pipe.operating\""), std::string::npos);
 }
 

@@ -92,6 +92,9 @@ TEST(PreparePipes, APipeOutsideTheConcreteOrOverAPartsEdgeIsRefusedByFileLineAnd
     EXPECT_EQ(error("face = \"left\"\ncover = 4100.0\ncover_to = \"centre\"\ncount = 1\n"),
               "f.toml, line 41: key \"pipe\": pipe 1 of this row at (4100.0, 2500.0) mm lies outside the concrete");
     EXPECT_EQ(error("x = 5000.0\ncount = 1\n"), "f.toml, line 41: key \"pipe\": the line misses the young concrete");
+    EXPECT_EQ(error("y = 2500.0\ncount = 1\n" + Water + "inlet = 10.0\n[[pipe]]\ny = 2520.0\ncount = 1\n"),
+              "f.toml, line 48: key \"pipe\": pipe 1 of this row at (2000.0, 2520.0) mm overlaps the pipe at (2000.0, "
+              "2500.0) mm of the row of line 41");
     EXPECT_NE(error("y = 2500.0\ncount = 1\ncolour = 1\n").find("key \"pipe.colour\": is not a known key"), std::string::npos);
 }
 
