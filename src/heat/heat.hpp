@@ -120,6 +120,22 @@ struct Region {
     std::int32_t elementsLine = 0;  // of its elements key
 };
 
+// A cooling pipe along the member, crossing the section at (x, y) (mm): water of the inlet's
+// temperature flows through it from operating[0] to operating[1] (days); outside that span the
+// pipe takes no heat. Without a length the water keeps the inlet temperature at the section.
+struct PipeEntry {
+    double x = 0.0, y = 0.0;        // mm, the pipe's centre
+    double diameter = 0.0;          // mm, outside
+    double wallThickness = 0.0;     // mm
+    double wallConductivity = 0.0;  // W/(m K)
+    std::string wallMaterial;       // a named material of data/pipe-walls.toml, or empty
+    double flow = 0.0;              // l/min
+    AgeCurve inlet;                 // C
+    double from = 0.0, to = 1e300;  // days, the operating span
+    double length = 0.0;            // m, 0: not given
+    std::int32_t line = 0;          // of the entry, for messages
+};
+
 struct HeatSettings {
     std::string file;       // heat.toml as named in messages
     std::string mesh;       // empty: the job's mesh
@@ -128,6 +144,7 @@ struct HeatSettings {
     AgeCurve ambient;
     std::vector<BoundaryEntry> boundaries;
     std::vector<Region> regions;
+    std::vector<PipeEntry> pipes;
     std::vector<double> outputAges;
     std::int32_t outputLine = 0;
 };
@@ -161,7 +178,7 @@ struct ElementMaterials {
 // Heat totals over a run, per metre of section length (J/m).
 struct HeatBalance {
     double released = 0.0;  // heat of hydration
-    double lost = 0.0;      // through convective edges, plus what fixed edges take out
+    double lost = 0.0;      // through convective edges, plus what fixed edges and pipes take out
 };
 
 // How the internal time steps are chosen: each interval between output ages (split also where a

@@ -23,7 +23,8 @@ Works out the section's temperature history from the heat of hydration and write
 job's temperature file, which the cracking run (thermocrack JOB_FOLDER) then reads.
 
 Reads
-  JOB_FOLDER/heat.toml   concrete, surroundings, boundary edges, regions and output ages
+  JOB_FOLDER/heat.toml   concrete, surroundings, boundary edges, regions, cooling pipes and
+                         output ages
                          (lengths in mm, ages in days, temperatures in C; see README)
   JOB_FOLDER/title.dat   the job name NAME
   JOB_FOLDER/NAME.dat    the job's mesh; the heat analysis runs on it, or on the mesh that
@@ -41,7 +42,8 @@ Writes
                          temperature would show (C)
 
 A heat source given as hydration parameters or as a mix prints its parameters and the adiabatic
-rise they imply at 1, 3, 7 and 28 days, so that a wrong input shows at once.
+rise they imply at 1, 3, 7 and 28 days, so that a wrong input shows at once; each cooling pipe
+prints its Reynolds number, film coefficient and resistance per metre.
 
 Options
   --force    replace a NAME.tmp that another program wrote

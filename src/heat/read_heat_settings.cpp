@@ -10,6 +10,7 @@
 
 #include "heat/heat.hpp"
 #include "heat/read_heat_release.hpp"
+#include "heat/read_pipes.hpp"
 #include "heat/toml_reader.hpp"
 #include "records/run_error.hpp"
 
@@ -274,7 +275,7 @@ std::vector<double> ReadOutputAges(const Reader& r, const toml::table& root, std
 
 HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
     const Reader r(name);
-    r.CheckKeys(root, "", {"mesh", "concrete", "ambient", "boundary", "region", "output"});
+    r.CheckKeys(root, "", {"mesh", "concrete", "ambient", "boundary", "region", "pipe", "output"});
     HeatSettings s;
     s.file = name;
     if (const toml::node* mesh = root.get("mesh")) {
@@ -293,11 +294,16 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
     }
     s.boundaries = ReadBoundaries(r, root, haveAmbient);
     s.regions = ReadRegions(r, root, s.concrete);
+    s.pipes = ReadPipes(r, root, [&r](const toml::node& n, const std::string& key) { return r.Curve(n, key); });
     s.outputAges = ReadOutputAges(r, root, s.outputLine);
     return s;
 }
 
 }  // namespace
+
+AgeCurve ReadAgeCurve(const TomlReader& r, const toml::node& node, const std::string& key) {
+    return Reader(r.File()).Curve(node, key);
+}
 
 HeatSettings ParseHeatSettings(const std::string& text, const std::string& name) {
     return ReadDocument(ParseToml(text, name), name);

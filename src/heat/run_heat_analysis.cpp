@@ -29,6 +29,7 @@
 
 #include "heat/heat_release.hpp"
 #include "heat/heat_system.hpp"
+#include "heat/pipe_terms.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::heat {
@@ -63,6 +64,10 @@ std::vector<double> StopAges(const HeatSettings& settings, const ConductionSyste
     std::vector<double> stops(settings.outputAges.begin(), settings.outputAges.end());
     for (const BoundaryEntry& b : settings.boundaries) {
         if (!b.fixed) stops.insert(stops.end(), b.h.from.begin(), b.h.from.end());
+    }
+    for (const PipeEntry& p : settings.pipes) {
+        stops.push_back(p.from);
+        if (p.to < last) stops.push_back(p.to);
     }
     for (const HeatSource& s : system.sources) {
         stops.push_back(Start(s));
@@ -103,6 +108,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     const ElementMaterials materials = AssignMaterials(settings, mesh);
     const BoundaryGroups groups = SelectBoundaryEdges(settings, mesh);
     const ConductionSystem system = AssembleConduction(mesh, materials);
+    const std::vector<PipeCoupling> pipes = CouplePipes(settings, mesh, materials);
     const auto n = static_cast<Eigen::Index>(mesh.NX());
 
     // Fixed nodes (the later entry wins a node) and the numbering of the free ones.
@@ -174,6 +180,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     };
     double factorisedStep = std::numeric_limits<double>::quiet_NaN();
     std::vector<std::int32_t> factorisedPhase;
+    std::vector<char> factorisedPipes;
     std::int32_t eulerStepsLeft = 0;
 
     // The sources released on the equivalent age, each node's t_e from 0 at placing.
@@ -254,19 +261,23 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         if (std::abs(dt - factorisedStep) <= 1e-9 * dt) dt = factorisedStep;
         const double dts = dt * SecondsPerDay;
         const std::vector<std::int32_t> phase = Phases(settings, t);
-        if (!(dt == factorisedStep) || phase != factorisedPhase) {
+        const std::vector<char> pipesOn = PipesOn(pipes, t);
+        if (!(dt == factorisedStep) || phase != factorisedPhase || pipesOn != factorisedPipes) {
             B = system.K + AssembleConvection(settings, mesh, groups, phase);
+            if (!pipes.empty()) B += AssemblePipes(pipes, pipesOn, n);
             factorise(euler, 1.0, dts);
             factorise(trapezoid, 0.5, dts);
             factorisedStep = dt;
             factorisedPhase = phase;
+            factorisedPipes = pipesOn;
             eulerStepsLeft = options.eulerSteps;
         }
         // The convection terms at the start of the interval, with its coefficients; each step's
         // end values are the next step's start values.
         f0.setZero();
         AddConvectionLoad(settings, groups, phase, t, f0);
-        double loss0 = ConvectionLoss(settings, groups, phase, t, T);
+        AddPipeLoad(pipes, pipesOn, t, f0);
+        double loss0 = ConvectionLoss(settings, groups, phase, t, T) + PipeLoss(pipes, pipesOn, t, T);
         for (std::int64_t s = 0; s < steps; ++s) {
             const double t0 = t;
             const double t1 = s + 1 == steps ? stop : t + dt;
@@ -287,6 +298,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             }
             f1.setZero();
             AddConvectionLoad(settings, groups, phase, t1, f1);
+            AddPipeLoad(pipes, pipesOn, t1, f1);
             if (useEuler) {
                 rhs += f1;
             } else {
@@ -349,7 +361,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                 lastChange = T1 - T;
                 lastDt = h;
             }
-            const double loss1 = ConvectionLoss(settings, groups, phase, t1, T1);
+            const double loss1 = ConvectionLoss(settings, groups, phase, t1, T1) + PipeLoss(pipes, pipesOn, t1, T1);
             balance.lost += (useEuler ? loss1 : 0.5 * (loss0 + loss1)) * dts;
             f0.swap(f1);
             loss0 = loss1;

@@ -8,6 +8,7 @@
 
 #include "heat/heat.hpp"
 #include "heat/heat_release.hpp"
+#include "heat/pipe_coupling.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::heat {
@@ -34,6 +35,16 @@ void PrintSource(const std::string& what, const Material& m) {
     std::printf("thermocrack heat: %s: adiabatic rise from %.1f C: %.1f C at 1 day, %.1f at 3, %.1f at 7, %.1f at 28 "
                 "(%.1f C once hydration ends: Hu C alpha_u / (rho c))\n",
                 what.c_str(), m.initialTemperature, rise[0], rise[1], rise[2], rise[3], law.FinalRise());
+}
+
+// A cooling pipe's water flow, film coefficient and resistances per metre.
+void PrintPipe(const PipeCoupling& c) {
+    const PipeEntry& p = *c.pipe;
+    std::printf("thermocrack heat: pipe of line %d at (%.1f, %.1f) mm: Re = %.0f, Nu = %.1f, film h = %.0f W/(m2 K); "
+                "R = %.4f K m/W (film %.4f, wall %.4f, grid %.4f: equivalent radius %.1f mm); G = %.2f W/(m K)%s\n",
+                p.line, p.x, p.y, c.film.reynolds, c.film.nusselt, c.film.h, c.resistance, c.filmResistance,
+                c.wallResistance, c.gridResistance, c.equivalentRadius, c.conductance,
+                p.length > 0.0 ? " with the water warming along its length" : "");
 }
 
 // NAME-hydration.csv beside the temperature file: written beside it first, renamed when complete.
@@ -73,14 +84,16 @@ JobTemperatures WriteJobTemperatures(const std::string& folder, const std::strin
         for (std::size_t i = 0; i < match.size(); ++i) match[i] = static_cast<std::int32_t>(i);
     }
     // The checks that need the mesh, before a file is touched.
-    AssignMaterials(settings, mesh);
+    const ElementMaterials materials = AssignMaterials(settings, mesh);
     SelectBoundaryEdges(settings, mesh);
+    const std::vector<PipeCoupling> pipes = CouplePipes(settings, mesh, materials);
     if (beforeWrite) beforeWrite();
 
     PrintSource("concrete", settings.concrete);
     for (const Region& region : settings.regions) {
         if (region.material.heat) PrintSource("region of line " + std::to_string(region.line), region.material);
     }
+    for (const PipeCoupling& p : pipes) PrintPipe(p);
     JobTemperatures done;
     done.hottest = -1e300;
     done.blocks = static_cast<std::int32_t>(settings.outputAges.size());

@@ -34,7 +34,7 @@ bool Inside(const Part& p, Point q) {
 }
 
 std::string At(const Description& d, const BarLayer& b) {
-    return d.file + ", line " + std::to_string(b.line) + ": bars";
+    return d.file + ", line " + std::to_string(b.line) + ": " + b.key;
 }
 
 // The face's end points, from the lower (left) end, and the unit normal into the concrete.
@@ -119,47 +119,57 @@ std::pair<double, double> LineExtent(const Description& d, const BarLayer& b) {
 
 }  // namespace
 
+std::vector<Bar> LayerPoints(const Description& d, const BarLayer& b) {
+    std::vector<Bar> bars;
+    Point p0{}, p1{}, inward{};
+    if (b.where == BarLayer::Where::LineX || b.where == BarLayer::Where::LineY) {
+        const auto [from, to] = LineExtent(d, b);
+        const bool x = b.where == BarLayer::Where::LineX;
+        p0 = x ? Point{b.value, from} : Point{from, b.value};
+        p1 = x ? Point{b.value, to} : Point{to, b.value};
+    } else {
+        Face(d, b, p0, p1, inward);
+    }
+    // The extent as a fraction of the face, from its own coordinate range (Y up a side, X along
+    // the top or bottom).
+    const bool alongY = p1.y != p0.y && (b.where == BarLayer::Where::Left || b.where == BarLayer::Where::Right ||
+                                          b.where == BarLayer::Where::LineX);
+    double f0 = 0.0, f1 = 1.0;
+    if (b.ranged) {
+        const double a = alongY ? p0.y : p0.x, z = alongY ? p1.y : p1.x;
+        f0 = (b.low - a) / (z - a);
+        f1 = (b.high - a) / (z - a);
+    }
+    const double length = std::hypot(p1.x - p0.x, p1.y - p0.y) * (f1 - f0);
+    std::int32_t n = b.count;
+    double first = 0.0, step = 0.0;
+    if (b.spacing > 0.0) {
+        n = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::floor(length / b.spacing + 1e-9)));
+        step = b.spacing;
+        first = (length - (n - 1) * step) / 2.0;
+    } else {
+        step = length / n;
+        first = step / 2.0;
+    }
+    const double ux = p1.x - p0.x, uy = p1.y - p0.y;
+    const double full = std::hypot(ux, uy);
+    for (std::int32_t i = 0; i < n; ++i) {
+        const double s = f0 + (first + i * step) / full;  // fraction of the whole face
+        Bar bar{p0.x + ux * s + inward.x * b.cover, p0.y + uy * s + inward.y * b.cover, b.area};
+        // Round off what the arithmetic left beyond a micrometre.
+        bar.x = std::round(bar.x * 1e6) / 1e6;
+        bar.y = std::round(bar.y * 1e6) / 1e6;
+        bars.push_back(bar);
+    }
+    return bars;
+}
+
 std::vector<Bar> PlaceBars(const Description& d) {
     std::vector<Bar> bars;
     for (const BarLayer& b : d.bars) {
-        Point p0{}, p1{}, inward{};
-        if (b.where == BarLayer::Where::LineX || b.where == BarLayer::Where::LineY) {
-            const auto [from, to] = LineExtent(d, b);
-            const bool x = b.where == BarLayer::Where::LineX;
-            p0 = x ? Point{b.value, from} : Point{from, b.value};
-            p1 = x ? Point{b.value, to} : Point{to, b.value};
-        } else {
-            Face(d, b, p0, p1, inward);
-        }
-        // The extent as a fraction of the face, from its own coordinate range (Y up a side, X along
-        // the top or bottom).
-        const bool alongY = p1.y != p0.y && (b.where == BarLayer::Where::Left || b.where == BarLayer::Where::Right ||
-                                              b.where == BarLayer::Where::LineX);
-        double f0 = 0.0, f1 = 1.0;
-        if (b.ranged) {
-            const double a = alongY ? p0.y : p0.x, z = alongY ? p1.y : p1.x;
-            f0 = (b.low - a) / (z - a);
-            f1 = (b.high - a) / (z - a);
-        }
-        const double length = std::hypot(p1.x - p0.x, p1.y - p0.y) * (f1 - f0);
-        std::int32_t n = b.count;
-        double first = 0.0, step = 0.0;
-        if (b.spacing > 0.0) {
-            n = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::floor(length / b.spacing + 1e-9)));
-            step = b.spacing;
-            first = (length - (n - 1) * step) / 2.0;
-        } else {
-            step = length / n;
-            first = step / 2.0;
-        }
-        const double ux = p1.x - p0.x, uy = p1.y - p0.y;
-        const double full = std::hypot(ux, uy);
-        for (std::int32_t i = 0; i < n; ++i) {
-            const double s = f0 + (first + i * step) / full;  // fraction of the whole face
-            Bar bar{p0.x + ux * s + inward.x * b.cover, p0.y + uy * s + inward.y * b.cover, b.area};
-            // Round off what the arithmetic left beyond a micrometre.
-            bar.x = std::round(bar.x * 1e6) / 1e6;
-            bar.y = std::round(bar.y * 1e6) / 1e6;
+        const std::vector<Bar> layer = LayerPoints(d, b);
+        for (std::size_t i = 0; i < layer.size(); ++i) {
+            const Bar& bar = layer[i];
             bool inside = false;
             for (const Part& p : d.parts) inside = inside || (p.young && Inside(p, {bar.x, bar.y}));
             if (!inside) {

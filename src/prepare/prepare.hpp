@@ -38,6 +38,7 @@ struct BarLayer {
     bool ranged = false;
     double low = 0.0, high = 0.0;
     std::int32_t line = 0;
+    std::string key = "bars";  // the description's table, for messages
 };
 
 // The deck's parameters (fixed-column input deck records 1 and 3 to 6).
@@ -133,6 +134,8 @@ std::array<std::int32_t, 4> MeshCounts(const Description& d, double sx, double s
 
 // The bars of every layer, ordered row by row; refuses bars outside the young concrete.
 std::vector<Bar> PlaceBars(const Description& d);
+// The points of one layer along its face or line, in its order (unchecked).
+std::vector<Bar> LayerPoints(const Description& d, const BarLayer& b);
 
 // The output ages of a description that lists none (see OutputChoice).
 std::vector<double> ChooseOutputAges(const heat::HeatSettings& h, const OutputChoice& c);

@@ -15,6 +15,7 @@
 #include "heat/read_heat_release.hpp"
 #include "heat/toml_reader.hpp"
 #include "prepare/derive_from_description.hpp"
+#include "prepare/place_pipes.hpp"
 #include "prepare/prepare.hpp"
 #include "prepare/read_limits.hpp"
 #include "records/run_error.hpp"
@@ -264,7 +265,7 @@ void ReadConcrete(const heat::TomlReader& r, const toml::table& t, DeckParameter
 Description ReadDocument(const std::string& text, const toml::table& root, const std::string& file) {
     const heat::TomlReader r(file);
     r.CheckKeys(root, "", {"name", "part", "mesh", "bars", "concrete", "steel", "cracking", "restraint", "ambient",
-                           "boundary", "output", "limits"});
+                           "boundary", "pipe", "output", "limits"});
     const toml::table& concrete = r.Table(r.Required(root, "concrete", ""), "concrete");
     r.CheckKeys(concrete, "concrete.", {"cement", "fc28", "strength", "a", "b", "tensile_factor", "modulus_factor",
                                         "expansion", "conductivity", "density", "specific_heat", "placing_temperature",
@@ -318,6 +319,7 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
     if (const toml::node* bars = root.get("bars")) {
         for (const toml::node& n : r.Array(*bars, "bars")) d.bars.push_back(ReadBarLayer(r, r.Table(n, "bars")));
     }
+    if (const toml::node* pipes = root.get("pipe")) d.heat.pipes = PlacePipes(r, *pipes, d);
 
     ReadConcrete(r, concrete, d.deck);
 

@@ -73,6 +73,17 @@ std::string Source(const heat::HeatRelease& s, const std::string& table) {
     return t + "water = " + Num(m.water) + "\n";
 }
 
+// A cooling pipe's [[pipe]] entry, at its placed centre.
+std::string PipeText(const heat::PipeEntry& p) {
+    std::string t = "\n[[pipe]]\nx = " + Num(p.x) + "\ny = " + Num(p.y) + "\ndiameter = " + Num(p.diameter) +
+                    "\nwall = { thickness = " + Num(p.wallThickness) + ", ";
+    t += p.wallMaterial.empty() ? "conductivity = " + Num(p.wallConductivity) : "material = \"" + p.wallMaterial + "\"";
+    t += " }\nflow = " + Num(p.flow) + "\ninlet = " + Curve(p.inlet) + "\n";
+    if (p.from != 0.0 || p.to != heat::PipeEntry{}.to) t += "operating = [" + Num(p.from) + ", " + Num(p.to) + "]\n";
+    if (p.length > 0.0) t += "length = " + Num(p.length) + "\n";
+    return t;
+}
+
 }  // namespace
 
 std::string HeatSettingsText(const Description& d, const SectionMesh& all, const std::string& meshName) {
@@ -131,6 +142,7 @@ std::string HeatSettingsText(const Description& d, const SectionMesh& all, const
              "\ninitial_temperature = " + Num(m.initialTemperature) + "\nheat = " + (m.heat ? "true" : "false") + "\n";
         if (m.heat) t += Source(m.release, "region.mix");
     }
+    for (const heat::PipeEntry& p : h.pipes) t += PipeText(p);
     t += "\n[output]\nages = [";
     for (std::size_t i = 0; i < h.outputAges.size(); ++i) {
         t += (i ? (i % 12 == 0 ? ",\n        " : ", ") : "") + Num(h.outputAges[i]);
