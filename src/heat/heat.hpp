@@ -117,6 +117,7 @@ struct CoverStage {
 // air's temperature (the rest); the share sun of the global horizontal radiation on it.
 struct Cover {
     bool given = false;
+    std::string exposure;  // of the wind correlation: "windward" or "leeward"
     std::vector<CoverStage> stages;
     double windA = 0.0, windB = 0.0;  // W/(m2 K), W s/(m3 K)
     double sun = 0.0, sky = 1.0;
@@ -150,6 +151,8 @@ struct Site {
     bool given = false;
     std::int64_t placing = 0;
     std::string weather;  // as given, relative to heat.toml's folder
+    std::string weatherFile;                    // the weather file as read
+    std::int64_t weatherFirst = 0, weatherLast = 0;  // its first and last record
 };
 
 struct HeatSettings {

@@ -82,6 +82,7 @@ Cover ReadCover(const TomlReader& r, const toml::table& t, const std::string& p,
         found = true;
     }
     if (!found) r.Fail(t.get("exposure"), p + "exposure", "\"" + exposure + "\" is not \"windward\" or \"leeward\"");
+    c.exposure = exposure;
 
     // A face's defaults by its direction: an upper face sees the whole sky and takes the whole global
     // horizontal radiation, a lower face neither; a vertical face sees half the sky (the other half

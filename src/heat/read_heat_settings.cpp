@@ -368,7 +368,12 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
     if (s.site.given) r.placing = s.site.placing;
     s.sky = DefaultSky();
     std::optional<WeatherRecords> weather;
-    if (!s.site.weather.empty()) weather = ReadWeatherFile(Beside(name, s.site.weather));
+    if (!s.site.weather.empty()) {
+        weather = ReadWeatherFile(Beside(name, s.site.weather));
+        s.site.weatherFile = weather->file;
+        s.site.weatherFirst = weather->time.front();
+        s.site.weatherLast = weather->time.back();
+    }
     bool haveAmbient = false, haveWind = false, haveSolar = false;
     if (const toml::node* ambient = root.get("ambient")) {
         const toml::table& t = r.Table(*ambient, "ambient");
@@ -399,19 +404,22 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
     s.boundaries = ReadBoundaries(r, root, haveAmbient, haveWind, haveSolar);
     s.regions = ReadRegions(r, root, s.concrete);
     s.outputAges = ReadOutputAges(r, root, s.outputLine);
-    if (weather) {
-        const std::int64_t end = s.site.placing + static_cast<std::int64_t>(std::ceil(s.outputAges.back() * 1440.0));
-        if (weather->time.front() > s.site.placing || weather->time.back() < end) {
-            throw RunError(weather->file + ": its records span " + ClockText(weather->time.front()) + " to " +
-                           ClockText(weather->time.back()) + ", but the heat analysis runs from placing " +
-                           ClockText(s.site.placing) + " to " + ClockText(end) + " (age " +
-                           Reader::Text(s.outputAges.back()) + " days): ages outside the file's span are refused");
-        }
-    }
+    CheckWeatherSpan(s);
     return s;
 }
 
 }  // namespace
+
+void CheckWeatherSpan(const HeatSettings& s) {
+    if (s.site.weatherFile.empty()) return;
+    const std::int64_t end = s.site.placing + static_cast<std::int64_t>(std::ceil(s.outputAges.back() * 1440.0));
+    if (s.site.weatherFirst > s.site.placing || s.site.weatherLast < end) {
+        throw RunError(s.site.weatherFile + ": its records span " + ClockText(s.site.weatherFirst) + " to " +
+                       ClockText(s.site.weatherLast) + ", but the heat analysis runs from placing " +
+                       ClockText(s.site.placing) + " to " + ClockText(end) + " (age " +
+                       Reader::Text(s.outputAges.back()) + " days): ages outside the file's span are refused");
+    }
+}
 
 HeatSettings ParseHeatSettings(const std::string& text, const std::string& name) {
     return ReadDocument(ParseToml(text, name), name);

@@ -36,6 +36,9 @@ struct WeatherRecords {
 WeatherRecords ParseWeather(const std::string& text, const std::string& name);
 WeatherRecords ReadWeatherFile(const std::string& path);
 
+// Refuses settings whose weather file does not cover placing to the last output age, naming both.
+void CheckWeatherSpan(const HeatSettings& s);
+
 // A column of the records as a curve on the concrete age, days since placing (linear between the
 // records, as the file is read).
 AgeCurve WeatherCurve(const WeatherRecords& w, const std::vector<double>& column, std::int64_t placing);
