@@ -161,8 +161,8 @@ std::string WriteFile(const std::string& name, const std::string& text) {
 }
 
 // Hourly records from 06:00 over three days, placing at 07:30: the weather file drives exactly the
-// temperatures of [ambient]'s tables at the ages (time - placing) / 1 day; a daily cycle's warmest
-// hour at 15:00 is the age 7.5 / 24.
+// temperatures of [ambient]'s tables at the ages (time - placing) / 1 day, and the heat released is
+// stored or given off; a daily cycle's warmest hour at 15:00 is the age 7.5 / 24.
 TEST(HeatSite, WeatherFileDrivesTheTemperaturesOfTheEquivalentTables) {
     std::string csv = "# site log\ntime,temperature,wind,solar,cloud\n";
     std::string air = "[", wind = "[", solar = "[", cloud = "[";
@@ -208,6 +208,13 @@ ages = [0.5, 1.0, 1.5, 2.0, 2.5]
                                             solar + "]\ncloud = " + cloud + "]\n" + body,
                                         mesh);
     ASSERT_EQ(byFile.T.size(), byTable.T.size());
+    // Heat released = heat stored + heat given to the weather, with the coefficients moving every step
+    // (J per metre; each element gives a quarter of its capacity to each of its nodes).
+    double stored = 0.0;
+    for (const auto& e : mesh.elements) {
+        for (int n : e) stored += 2400.0 * 1150.0 * 0.05 * 0.05 / 4.0 * (byFile.T.back()[static_cast<std::size_t>(n)] - 20.0);
+    }
+    EXPECT_NEAR(byFile.balance.released - byFile.balance.lost, stored, 1e-6 * byFile.balance.released);
     for (std::size_t k = 0; k < byFile.T.size(); ++k) {
         for (std::size_t i = 0; i < byFile.T[k].size(); ++i) EXPECT_NEAR(byFile.T[k][i], byTable.T[k][i], 1e-9);
     }
