@@ -11,11 +11,12 @@ namespace tc::heat {
 
 namespace {
 
-// The coefficient of edge group k at the phase given, or 0 for a fixed or not yet started group.
+// The coefficient of edge group k at the phase given, or 0 for a fixed, covered (see
+// assemble_faces.cpp) or not yet started group.
 double Coefficient(const HeatSettings& settings, const std::vector<std::int32_t>& phase, std::int32_t k) {
     const BoundaryEntry& b = settings.boundaries[static_cast<std::size_t>(k)];
     const std::int32_t p = phase[static_cast<std::size_t>(k)];
-    if (b.fixed || p < 0) return 0.0;
+    if (b.fixed || b.cover.given || p < 0) return 0.0;
     return b.h.values[static_cast<std::size_t>(p)];
 }
 

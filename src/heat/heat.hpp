@@ -103,8 +103,29 @@ struct EdgeSelector {
     double low = 0.0, high = 0.0;
 };
 
+// A stage of what covers a face, from its age on: layers of total resistance sum t / k over the face,
+// or a bare face (resistance 0); the outer surface's absorptivity and emissivity.
+struct CoverStage {
+    double from = 0.0;          // days
+    double resistance = 0.0;    // m2 K/W
+    double absorptivity = 0.0;  // of the sun's short-wave radiation
+    double emissivity = 0.0;    // long-wave
+};
+
+// A face exposed to the weather through its cover (instead of a given h): convection from the wind,
+// h_c = a + b v; long-wave exchange with the sky (share sky of its view) and with surroundings at the
+// air's temperature (the rest); the share sun of the global horizontal radiation on it.
+struct Cover {
+    bool given = false;
+    std::string exposure;  // of the wind correlation: "windward" or "leeward"
+    std::vector<CoverStage> stages;
+    double windA = 0.0, windB = 0.0;  // W/(m2 K), W s/(m3 K)
+    double sun = 0.0, sky = 1.0;
+};
+
 struct BoundaryEntry {
     EdgeSelector where;
+    Cover cover;          // when given, h holds the stages' ages (its values unused)
     bool fixed = false;
     StepCurve h;          // convection
     bool ownAmbient = false;
@@ -136,12 +157,31 @@ struct PipeEntry {
     std::int32_t line = 0;          // of the entry, for messages
 };
 
+// The clear-sky and cloud constants of the sky's temperature (see SkyTemperature).
+struct SkyModel {
+    double swinbank = 0.0, cloud = 0.0;
+};
+
+// [site]: the placing's clock time (minutes since 1970-01-01 00:00, local time) and the weather file.
+struct Site {
+    bool given = false;
+    std::int64_t placing = 0;
+    std::string weather;  // as given, relative to heat.toml's folder
+    std::string weatherFile;                    // the weather file as read
+    std::int64_t weatherFirst = 0, weatherLast = 0;  // its first and last record
+};
+
 struct HeatSettings {
     std::string file;       // heat.toml as named in messages
     std::string mesh;       // empty: the job's mesh
     std::int32_t meshLine = 0;
     Material concrete;
     AgeCurve ambient;
+    AgeCurve wind;          // m/s
+    AgeCurve solar;         // W/m2, global horizontal
+    AgeCurve cloud;         // cover of the sky, 0 clear to 1 overcast
+    SkyModel sky;
+    Site site;
     std::vector<BoundaryEntry> boundaries;
     std::vector<Region> regions;
     std::vector<PipeEntry> pipes;

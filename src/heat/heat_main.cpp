@@ -29,6 +29,8 @@ Reads
   JOB_FOLDER/title.dat   the job name NAME
   JOB_FOLDER/NAME.dat    the job's mesh; the heat analysis runs on it, or on the mesh that
                          heat.toml names (mesh = "..."), whose nodes must include the job's
+  the weather file       named by heat.toml's [site] weather (relative to heat.toml): CSV
+                         records time,temperature,wind,solar[,cloud] (see README)
 
 Writes
   JOB_FOLDER/NAME.tmp    one block per output age: the temperature of every node of the job's

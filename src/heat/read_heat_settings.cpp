@@ -8,10 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "heat/cover.hpp"
 #include "heat/heat.hpp"
 #include "heat/read_heat_release.hpp"
 #include "heat/read_pipes.hpp"
 #include "heat/toml_reader.hpp"
+#include "heat/weather.hpp"
 #include "records/run_error.hpp"
 
 namespace tc::heat {
@@ -22,6 +24,9 @@ namespace {
 class Reader : public TomlReader {
 public:
     using TomlReader::TomlReader;
+
+    // [site]'s placing, when given: a daily cycle may then put its warmest moment at a clock hour.
+    std::optional<std::int64_t> placing;
 
     // An [age, value] pair of a table of ages.
     std::pair<double, double> Pair(const toml::node& node, const std::string& key) const {
@@ -50,10 +55,21 @@ public:
         } else if (node.is_table()) {
             curve.form = AgeCurve::Form::Daily;
             const toml::table& daily = *node.as_table();
-            CheckKeys(daily, key + ".", {"mean", "amplitude", "peak"});
+            CheckKeys(daily, key + ".", {"mean", "amplitude", "peak", "peak_hour"});
             curve.mean = RequiredNumber(daily, "mean", key + ".");
             curve.amplitude = RequiredNumber(daily, "amplitude", key + ".");
-            curve.peak = RequiredNumber(daily, "peak", key + ".");
+            if (const toml::node* hour = daily.get("peak_hour")) {
+                if (daily.get("peak") != nullptr) Fail(hour, key + ".peak_hour", "give either peak or peak_hour");
+                if (!placing) Fail(hour, key + ".peak_hour", "needs [site] placing (the clock time of age 0)");
+                const double h = Number(*hour, key + ".peak_hour");
+                if (h < 0.0 || h >= 24.0) Fail(hour, key + ".peak_hour", "must be a clock hour from 0 to below 24");
+                // The age of the first such hour after placing: peak = (hour / 24 - placing's time of day) mod 1.
+                const double placed = static_cast<double>(((*placing % 1440) + 1440) % 1440) / 1440.0;
+                curve.peak = h / 24.0 - placed;
+                if (curve.peak < 0.0) curve.peak += 1.0;
+            } else {
+                curve.peak = RequiredNumber(daily, "peak", key + ".");
+            }
         } else {
             Fail(&node, key, "must be a number, a list of [age, C] pairs or { mean, amplitude, peak }, not " +
                                  TypeName(node));
@@ -143,7 +159,8 @@ EdgeSelector ReadSelector(const Reader& r, const toml::table& t, const std::stri
     return where;
 }
 
-std::vector<BoundaryEntry> ReadBoundaries(const Reader& r, const toml::table& root, bool haveAmbient) {
+std::vector<BoundaryEntry> ReadBoundaries(const Reader& r, const toml::table& root, bool haveAmbient, bool haveWind,
+                                          bool haveSolar) {
     std::vector<BoundaryEntry> entries;
     const toml::node* list = root.get("boundary");
     if (list == nullptr) return entries;
@@ -151,14 +168,40 @@ std::vector<BoundaryEntry> ReadBoundaries(const Reader& r, const toml::table& ro
     for (const toml::node& node : array) {
         const toml::table& t = r.Table(node, "boundary");
         const std::string p = "boundary.";
-        r.CheckKeys(t, p, {"side", "x", "y", "between", "h", "ambient", "fixed"});
+        r.CheckKeys(t, p, {"side", "x", "y", "between", "h", "ambient", "fixed", "cover", "exposure", "sun", "sky",
+                           "absorptivity", "emissivity"});
         BoundaryEntry e;
         e.line = static_cast<std::int32_t>(t.source().begin.line);
         e.where = ReadSelector(r, t, p);
         const toml::node* h = t.get("h");
         const toml::node* fixed = t.get("fixed");
+        if (const toml::node* cover = t.get("cover")) {
+            if (h != nullptr || fixed != nullptr) {
+                r.Fail(h != nullptr ? h : fixed, p + (h != nullptr ? "h" : "fixed"), "give either cover or h or fixed");
+            }
+            if (!haveWind) {
+                r.Fail(cover, p + "cover",
+                       "needs the wind speed: give [ambient] wind (m/s), or a weather file ([site] weather)");
+            }
+            e.cover = ReadCover(r, t, p, e.where.kind, haveSolar);
+            for (const CoverStage& stage : e.cover.stages) {
+                e.h.from.push_back(stage.from);
+                e.h.values.push_back(0.0);
+            }
+            if (const toml::node* a = t.get("ambient")) {
+                e.ownAmbient = true;
+                e.ambient = r.Curve(*a, p + "ambient");
+            } else if (!haveAmbient) {
+                r.Fail(&t, p + "ambient", "is missing, and there is no [ambient] temperature to give it");
+            }
+            entries.push_back(std::move(e));
+            continue;
+        }
+        for (const char* k : {"exposure", "sun", "sky", "absorptivity", "emissivity"}) {
+            if (const toml::node* n = t.get(k)) r.Fail(n, p + k, "has meaning only with a cover");
+        }
         if ((h == nullptr) == (fixed == nullptr)) {
-            r.Fail(&t, p + "h", h == nullptr ? "is missing (give h, or fixed for a fixed temperature)"
+            r.Fail(&t, p + "h", h == nullptr ? "is missing (give h, a cover, or fixed for a fixed temperature)"
                                              : "give either h or fixed, not both");
         }
         if (fixed != nullptr) {
@@ -273,9 +316,46 @@ std::vector<double> ReadOutputAges(const Reader& r, const toml::table& root, std
     return ages;
 }
 
+// [site]: the placing's date and time (a TOML local date-time, or a string "YYYY-MM-DDTHH:MM") and
+// the weather file.
+Site ReadSite(const Reader& r, const toml::table& root) {
+    Site site;
+    const toml::node* node = root.get("site");
+    if (node == nullptr) return site;
+    const toml::table& t = r.Table(*node, "site");
+    r.CheckKeys(t, "site.", {"placing", "weather"});
+    const toml::node& placing = r.Required(t, "placing", "site.");
+    std::optional<std::int64_t> minutes;
+    if (const auto* value = placing.as_date_time()) {
+        const toml::date_time& dt = value->get();
+        if (dt.offset) r.Fail(&placing, "site.placing", "give the site's local date-time without a time zone");
+        if (dt.time.second != 0 || dt.time.nanosecond != 0) r.Fail(&placing, "site.placing", "give whole minutes");
+        minutes = ClockMinutes(dt.date.year, dt.date.month, dt.date.day, dt.time.hour, dt.time.minute);
+    } else if (placing.is_string()) {
+        minutes = ParseClock(*placing.value_exact<std::string>());
+    } else {
+        r.Fail(&placing, "site.placing", "must be a date-time (2026-06-01T07:00:00), not " + Reader::TypeName(placing));
+    }
+    if (!minutes) r.Fail(&placing, "site.placing", "is not a date-time YYYY-MM-DDTHH:MM");
+    site.given = true;
+    site.placing = *minutes;
+    if (const toml::node* weather = t.get("weather")) {
+        site.weather = r.String(*weather, "site.weather");
+        if (site.weather.empty()) r.Fail(weather, "site.weather", "must name a file");
+    }
+    return site;
+}
+
+// The weather file's path: as given when absolute, else beside heat.toml.
+std::string Beside(const std::string& file, const std::string& name) {
+    if (!name.empty() && (name.front() == '/' || (name.size() > 1 && name[1] == ':'))) return name;
+    const std::size_t slash = file.find_last_of("/\\");
+    return slash == std::string::npos ? name : file.substr(0, slash + 1) + name;
+}
+
 HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
-    const Reader r(name);
-    r.CheckKeys(root, "", {"mesh", "concrete", "ambient", "boundary", "region", "pipe", "output"});
+    Reader r(name);
+    r.CheckKeys(root, "", {"mesh", "concrete", "ambient", "boundary", "region", "pipe", "output", "site"});
     HeatSettings s;
     s.file = name;
     if (const toml::node* mesh = root.get("mesh")) {
@@ -285,17 +365,48 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
         if (s.mesh.empty()) r.Fail(mesh, "mesh", "must name a file");
     }
     s.concrete = ReadConcrete(r, root);
-    bool haveAmbient = false;
+    s.site = ReadSite(r, root);
+    if (s.site.given) r.placing = s.site.placing;
+    s.sky = DefaultSky();
+    std::optional<WeatherRecords> weather;
+    if (!s.site.weather.empty()) {
+        weather = ReadWeatherFile(Beside(name, s.site.weather));
+        s.site.weatherFile = weather->file;
+        s.site.weatherFirst = weather->time.front();
+        s.site.weatherLast = weather->time.back();
+    }
+    bool haveAmbient = false, haveWind = false, haveSolar = false;
     if (const toml::node* ambient = root.get("ambient")) {
         const toml::table& t = r.Table(*ambient, "ambient");
-        r.CheckKeys(t, "ambient.", {"temperature"});
-        s.ambient = r.Curve(r.Required(t, "temperature", "ambient."), "ambient.temperature");
-        haveAmbient = true;
+        r.CheckKeys(t, "ambient.", {"temperature", "wind", "solar", "cloud"});
+        if (!weather) s.ambient = r.Curve(r.Required(t, "temperature", "ambient."), "ambient.temperature");
+        else if (const toml::node* n = t.get("temperature")) s.ambient = r.Curve(*n, "ambient.temperature");
+        haveAmbient = !weather || t.get("temperature") != nullptr;
+        if (const toml::node* n = t.get("wind")) {
+            s.wind = r.Curve(*n, "ambient.wind");
+            haveWind = true;
+        }
+        if (const toml::node* n = t.get("solar")) {
+            s.solar = r.Curve(*n, "ambient.solar");
+            haveSolar = true;
+        }
+        if (const toml::node* n = t.get("cloud")) s.cloud = r.Curve(*n, "ambient.cloud");
     }
-    s.boundaries = ReadBoundaries(r, root, haveAmbient);
+    // The weather file gives what [ambient] does not.
+    if (weather) {
+        if (!haveAmbient) s.ambient = WeatherCurve(*weather, weather->temperature, s.site.placing);
+        if (!haveWind) s.wind = WeatherCurve(*weather, weather->wind, s.site.placing);
+        if (!haveSolar) s.solar = WeatherCurve(*weather, weather->solar, s.site.placing);
+        if (weather->hasCloud && root["ambient"]["cloud"].node() == nullptr) {
+            s.cloud = WeatherCurve(*weather, weather->cloud, s.site.placing);
+        }
+        haveAmbient = haveWind = haveSolar = true;
+    }
+    s.boundaries = ReadBoundaries(r, root, haveAmbient, haveWind, haveSolar);
     s.regions = ReadRegions(r, root, s.concrete);
     s.pipes = ReadPipes(r, root, [&r](const toml::node& n, const std::string& key) { return r.Curve(n, key); });
     s.outputAges = ReadOutputAges(r, root, s.outputLine);
+    CheckWeatherSpan(s);
     return s;
 }
 
@@ -303,6 +414,17 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
 
 AgeCurve ReadAgeCurve(const TomlReader& r, const toml::node& node, const std::string& key) {
     return Reader(r.File()).Curve(node, key);
+}
+
+void CheckWeatherSpan(const HeatSettings& s) {
+    if (s.site.weatherFile.empty()) return;
+    const std::int64_t end = s.site.placing + static_cast<std::int64_t>(std::ceil(s.outputAges.back() * 1440.0));
+    if (s.site.weatherFirst > s.site.placing || s.site.weatherLast < end) {
+        throw RunError(s.site.weatherFile + ": its records span " + ClockText(s.site.weatherFirst) + " to " +
+                       ClockText(s.site.weatherLast) + ", but the heat analysis runs from placing " +
+                       ClockText(s.site.placing) + " to " + ClockText(end) + " (age " +
+                       Reader::Text(s.outputAges.back()) + " days): ages outside the file's span are refused");
+    }
 }
 
 HeatSettings ParseHeatSettings(const std::string& text, const std::string& name) {

@@ -19,6 +19,10 @@
 // are factorised only when the step size or a heat transfer coefficient changes; the steps
 // between output ages are equal, so a run with equally spaced output ages factorises a handful of
 // times.
+// Covered faces (see assemble_faces.cpp) exchange heat with the weather through coefficients that
+// follow the wind and the face's temperature: each step takes them from its start (the radiation
+// linearised about the temperatures there) and refactorises when some edge's coefficient has moved by
+// more than FaceTolerance since the last factorisation; between, the factorised coefficients stay.
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +31,7 @@
 
 #include <Eigen/SparseCholesky>
 
+#include "heat/faces.hpp"
 #include "heat/heat_release.hpp"
 #include "heat/heat_system.hpp"
 #include "heat/pipe_terms.hpp"
@@ -93,6 +98,9 @@ double LongestStep(const ConductionSystem& system, const StepOptions& options, d
 // node's rise (C), with the end temperatures it found.
 constexpr double PassTolerance = 1e-5;
 constexpr std::int32_t MaxPasses = 50;
+
+// The relative change of a covered edge's coefficient that makes a step refactorise.
+constexpr double FaceTolerance = 1e-4;
 
 std::vector<std::int32_t> Phases(const HeatSettings& settings, double t) {
     std::vector<std::int32_t> phase;
@@ -182,6 +190,10 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     std::vector<std::int32_t> factorisedPhase;
     std::vector<char> factorisedPipes;
     std::int32_t eulerStepsLeft = 0;
+    // The covered faces' exchange of the current factorisation (empty without covered faces).
+    const bool covered = std::any_of(settings.boundaries.begin(), settings.boundaries.end(),
+                                     [](const BoundaryEntry& b) { return b.cover.given; });
+    std::vector<FaceExchange> faces;
 
     // The sources released on the equivalent age, each node's t_e from 0 at placing.
     const double horizon = settings.outputAges.back();
@@ -263,8 +275,10 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         const std::vector<std::int32_t> phase = Phases(settings, t);
         const std::vector<char> pipesOn = PipesOn(pipes, t);
         if (!(dt == factorisedStep) || phase != factorisedPhase || pipesOn != factorisedPipes) {
+            if (covered) faces = LineariseFaces(settings, groups, phase, t, T);
             B = system.K + AssembleConvection(settings, mesh, groups, phase);
             if (!pipes.empty()) B += AssemblePipes(pipes, pipesOn, n);
+            if (covered) B += AssembleFaces(mesh, groups, faces);
             factorise(euler, 1.0, dts);
             factorise(trapezoid, 0.5, dts);
             factorisedStep = dt;
@@ -282,6 +296,23 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             const double t0 = t;
             const double t1 = s + 1 == steps ? stop : t + dt;
             const double h = t1 - t0;
+            if (covered) {
+                // The covered faces' coefficients at the step's start; the start terms with them.
+                std::vector<FaceExchange> now = LineariseFaces(settings, groups, phase, t0, T);
+                if (FacesDiffer(now, faces, FaceTolerance)) {
+                    faces.swap(now);
+                    B = system.K + AssembleConvection(settings, mesh, groups, phase) + AssembleFaces(mesh, groups, faces);
+                    if (!pipes.empty()) B += AssemblePipes(pipes, pipesOn, n);
+                    factorise(euler, 1.0, dts);
+                    factorise(trapezoid, 0.5, dts);
+                }
+                f0.setZero();
+                AddConvectionLoad(settings, groups, phase, t0, f0);
+                AddFaceLoad(settings, groups, faces, t0, f0);
+                AddPipeLoad(pipes, pipesOn, t0, f0);
+                loss0 = ConvectionLoss(settings, groups, phase, t0, T) + FaceLoss(settings, groups, faces, t0, T) +
+                        PipeLoss(pipes, pipesOn, t0, T);
+            }
             const bool useEuler = eulerStepsLeft > 0;
             if (useEuler) --eulerStepsLeft;
             const Factorised& F = useEuler ? euler : trapezoid;
@@ -299,6 +330,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             f1.setZero();
             AddConvectionLoad(settings, groups, phase, t1, f1);
             AddPipeLoad(pipes, pipesOn, t1, f1);
+            if (covered) AddFaceLoad(settings, groups, faces, t1, f1);
             if (useEuler) {
                 rhs += f1;
             } else {
@@ -361,7 +393,8 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                 lastChange = T1 - T;
                 lastDt = h;
             }
-            const double loss1 = ConvectionLoss(settings, groups, phase, t1, T1) + PipeLoss(pipes, pipesOn, t1, T1);
+            double loss1 = ConvectionLoss(settings, groups, phase, t1, T1) + PipeLoss(pipes, pipesOn, t1, T1);
+            if (covered) loss1 += FaceLoss(settings, groups, faces, t1, T1);
             balance.lost += (useEuler ? loss1 : 0.5 * (loss0 + loss1)) * dts;
             f0.swap(f1);
             loss0 = loss1;

@@ -14,6 +14,7 @@
 
 #include "heat/read_heat_release.hpp"
 #include "heat/toml_reader.hpp"
+#include "heat/weather.hpp"
 #include "prepare/derive_from_description.hpp"
 #include "prepare/place_pipes.hpp"
 #include "prepare/prepare.hpp"
@@ -74,7 +75,7 @@ std::string HeatView(const std::string& text, const toml::table& root, bool ages
     std::set<std::int64_t> blank;
     for (auto&& [key, node] : root) {
         const std::string_view k = key.str();
-        if (k == "ambient" || k == "boundary" || (k == "output" && !agesChosen)) continue;
+        if (k == "ambient" || k == "boundary" || k == "site" || (k == "output" && !agesChosen)) continue;
         if (k == "concrete" && node.is_table() && !node.as_table()->is_inline()) {
             for (auto&& [ck, cn] : *node.as_table()) {
                 if (!IsThermalKey(ck.str())) BlankLines(cn, blank);
@@ -265,7 +266,7 @@ void ReadConcrete(const heat::TomlReader& r, const toml::table& t, DeckParameter
 Description ReadDocument(const std::string& text, const toml::table& root, const std::string& file) {
     const heat::TomlReader r(file);
     r.CheckKeys(root, "", {"name", "part", "mesh", "bars", "concrete", "steel", "cracking", "restraint", "ambient",
-                           "boundary", "pipe", "output", "limits"});
+                           "boundary", "pipe", "output", "limits", "site"});
     const toml::table& concrete = r.Table(r.Required(root, "concrete", ""), "concrete");
     r.CheckKeys(concrete, "concrete.", {"cement", "fc28", "strength", "a", "b", "tensile_factor", "modulus_factor",
                                         "expansion", "conductivity", "density", "specific_heat", "placing_temperature",
@@ -277,6 +278,7 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
     if (agesChosen) {
         d.output = ReadOutputChoice(r, root);
         d.heat.outputAges = ChooseOutputAges(d.heat, d.output);
+        heat::CheckWeatherSpan(d.heat);
     }
     if (const toml::node* limits = root.get("limits")) d.limits = ReadLimits(r, r.Table(*limits, "limits"));
 

@@ -95,6 +95,10 @@ std::string HeatSettingsText(const Description& d, const SectionMesh& all, const
     t += "[concrete]\nconductivity = " + Num(c.conductivity) + "\ndensity = " + Num(c.density) +
          "\nspecific_heat = " + Num(c.specificHeat) + "\nplacing_temperature = " + Num(c.initialTemperature) + "\n" +
          Source(c.release, "concrete.mix") + "\n[ambient]\ntemperature = " + Curve(h.ambient) + "\n";
+    // The weather of covered faces, [site]'s clock and weather file already turned into ages.
+    bool covered = false;
+    for (const heat::BoundaryEntry& b : h.boundaries) covered = covered || b.cover.given;
+    if (covered) t += "wind = " + Curve(h.wind) + "\nsolar = " + Curve(h.solar) + "\ncloud = " + Curve(h.cloud) + "\n";
     for (const heat::BoundaryEntry& b : h.boundaries) {
         t += "\n[[boundary]]\n";
         switch (b.where.kind) {
@@ -106,7 +110,17 @@ std::string HeatSettingsText(const Description& d, const SectionMesh& all, const
             case heat::EdgeSelector::Kind::LineY: t += "y = " + Num(b.where.value) + "\n"; break;
         }
         if (b.where.ranged) t += "between = [" + Num(b.where.low) + ", " + Num(b.where.high) + "]\n";
-        if (b.fixed) {
+        if (b.cover.given) {
+            t += "cover = [";
+            for (std::size_t i = 0; i < b.cover.stages.size(); ++i) {
+                const heat::CoverStage& s = b.cover.stages[i];
+                t += std::string(i ? ",\n  " : "") + "{ from = " + Num(s.from);
+                if (s.resistance > 0.0) t += ", layers = [{ resistance = " + Num(s.resistance) + " }]";
+                t += ", absorptivity = " + Num(s.absorptivity) + ", emissivity = " + Num(s.emissivity) + " }";
+            }
+            t += "]\nexposure = \"" + b.cover.exposure + "\"\nsun = " + Num(b.cover.sun) + "\nsky = " + Num(b.cover.sky) + "\n";
+            if (b.ownAmbient) t += "ambient = " + Curve(b.ambient) + "\n";
+        } else if (b.fixed) {
             t += "fixed = " + Curve(b.temperature) + "\n";
         } else {
             t += "h = " + Steps(b.h) + "\n";

@@ -274,5 +274,31 @@ TEST(PrepareCommand, HeatOnlyPartsShareTheJobsCoordinatesAndTheExampleWallIsMade
     fs::remove_all(dir);
 }
 
+// A description's [site], covers and weather reach heat.toml as ages: the heat.toml written gives the
+// same temperatures as the description's own settings, and a cover stays a cover.
+TEST(PrepareCommand, SiteCoversAndWeatherReachHeatToml) {
+    std::string text = Describe(Rect("slab", 0, 400, 0, 300), "[100.0, 100.0]") +
+                       "[site]\nplacing = 2026-06-01T07:00:00\n";
+    const auto replace = [&](const std::string& from, const std::string& to) { text.replace(text.find(from), from.size(), to); };
+    replace("temperature = 5.0", "temperature = { mean = 5.0, amplitude = 3.0, peak_hour = 14.0 }\nwind = 3.0\nsolar = 500.0");
+    replace("h = 14.0", "cover = [{ from = 0.0, layers = [{ material = \"softwood\", thickness = 18.0 }] }, { from = 1.0 }]\n"
+                        "exposure = \"leeward\"");
+    const Description d = ParseDescription(text, "d.toml");
+    const SectionMesh all = MeshSection(d);
+    const heat::HeatSettings written = heat::ParseHeatSettings(HeatSettingsText(d, all, ""), "heat.toml");
+    ASSERT_TRUE(written.boundaries[0].cover.given);
+    EXPECT_EQ(written.boundaries[0].cover.exposure, "leeward");
+    EXPECT_NEAR(written.ambient.peak, 7.0 / 24.0, 1e-12);
+    std::vector<std::vector<double>> runs[2];
+    for (int k = 0; k < 2; ++k) {
+        heat::RunHeatAnalysis(k == 0 ? d.heat : written, all.mesh,
+                              [&](double, const std::vector<double>& T) { runs[k].push_back(T); });
+    }
+    ASSERT_EQ(runs[0].size(), runs[1].size());
+    for (std::size_t b = 0; b < runs[0].size(); ++b) {
+        for (std::size_t n = 0; n < runs[0][b].size(); ++n) EXPECT_NEAR(runs[0][b][n], runs[1][b][n], 1e-9);
+    }
+}
+
 }  // namespace
 }  // namespace tc::prepare

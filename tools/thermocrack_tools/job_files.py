@@ -3,6 +3,7 @@ result files, each checked against the layout the program writes; a file that is
 read so raises JobError naming the file (and the record, columns or line).
 """
 
+import datetime
 import math
 import os
 import re
@@ -352,9 +353,11 @@ def read_temperatures(path, NX):
     return blocks
 
 
-def _ambient_function(value, where):
+def _ambient_function(value, where, placing=None):
     """An ambient temperature of heat.toml as a function of age: a number; a list of [age, C] points,
-    linear between them and constant beyond; or {mean, amplitude, peak}: mean + amplitude cos(2 pi (t - peak))."""
+    linear between them and constant beyond; or {mean, amplitude, peak}: mean + amplitude cos(2 pi (t - peak)),
+    or peak_hour instead of peak, a clock hour, with [site]'s placing (a datetime) given:
+    peak = (peak_hour / 24 - placing's time of day) mod 1."""
     if isinstance(value, bool):
         raise JobError(f"{where}: a temperature must be a number, a list of [age, C] points or "
                        f"{{mean, amplitude, peak}}, not {value!r}")
@@ -380,6 +383,11 @@ def _ambient_function(value, where):
                     return c0 + (c1 - c0) * (t - a0) / (a1 - a0)
             return points[-1][1]
         return linear
+    if isinstance(value, dict) and "peak_hour" in value and "peak" not in value and placing is not None:
+        value = dict(value)
+        hour = value.pop("peak_hour")
+        if isinstance(hour, (int, float)) and not isinstance(hour, bool):
+            value["peak"] = (hour / 24.0 - (placing.hour * 60 + placing.minute) / 1440.0) % 1.0
     if isinstance(value, dict):
         keys = {"mean", "amplitude", "peak"}
         if set(value) != keys or not all(isinstance(value[k], (int, float)) for k in keys):
@@ -414,15 +422,25 @@ def read_heat_inputs(path):
     except OSError as e:
         raise JobError(f"{path}: cannot be read ({e.strerror})") from None
     heat = HeatInputs(path, table)
+    site = table.get("site")
+    placing = site.get("placing") if isinstance(site, dict) else None
+    if isinstance(placing, str):
+        try:
+            placing = datetime.datetime.fromisoformat(placing)
+        except ValueError:
+            placing = None
+    if not isinstance(placing, datetime.datetime):
+        placing = None
     ambient = table.get("ambient")
     if isinstance(ambient, dict) and "temperature" in ambient:
-        heat.ambient = _ambient_function(ambient["temperature"], f"{path}: [ambient] temperature")
+        heat.ambient = _ambient_function(ambient["temperature"], f"{path}: [ambient] temperature", placing)
     for k, boundary in enumerate(table.get("boundary", []) or [], start=1):
         if isinstance(boundary, dict) and "ambient" in boundary:
             where = boundary.get("side") or ", ".join(f"{a} = {boundary[a]:g}" for a in ("x", "y")
                                                         if isinstance(boundary.get(a), (int, float)))
             heat.boundary_ambients.append((f"boundary {k} ({where})" if where else f"boundary {k}",
-                                           _ambient_function(boundary["ambient"], f"{path}: [[boundary]] {k} ambient")))
+                                           _ambient_function(boundary["ambient"], f"{path}: [[boundary]] {k} ambient",
+                                                             placing)))
     return heat
 
 
