@@ -261,7 +261,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
 
     HeatBalance balance;
     Eigen::VectorXd rhs(n), rhsBase(n), f0(n), f1(n), bFree(nFree), Tfixed(n), TfreeSolved, T1(n), T1guess(n);
-    Eigen::VectorXd lastChange = Eigen::VectorXd::Zero(n);
+    Eigen::VectorXd lastChange = Eigen::VectorXd::Zero(n), Tmiddle(n);
     double lastDt = 0.0;
     double t = 0.0;
     for (double stop : StopAges(settings, system)) {
@@ -297,8 +297,11 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             const double t1 = s + 1 == steps ? stop : t + dt;
             const double h = t1 - t0;
             if (covered) {
-                // The covered faces' coefficients at the step's start; the start terms with them.
-                std::vector<FaceExchange> now = LineariseFaces(settings, groups, phase, t0, T);
+                // The covered faces' coefficients at the step's middle: its time, and the temperatures
+                // half-way along the last step's change (second order in the step); the start terms
+                // with them.
+                Tmiddle = T + 0.5 * lastChange * (lastDt > 0.0 ? h / lastDt : 0.0);
+                std::vector<FaceExchange> now = LineariseFaces(settings, groups, phase, t0 + 0.5 * h, Tmiddle);
                 if (FacesDiffer(now, faces, FaceTolerance)) {
                     faces.swap(now);
                     B = system.K + AssembleConvection(settings, mesh, groups, phase) + AssembleFaces(mesh, groups, faces);
@@ -390,6 +393,8 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                     e.rise.swap(e.riseEnd);
                     e.rate.swap(e.rateEnd);
                 }
+            }
+            if (covered || !equivalent.empty()) {
                 lastChange = T1 - T;
                 lastDt = h;
             }
