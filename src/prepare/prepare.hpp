@@ -87,6 +87,8 @@ struct Description {
     std::vector<Part> parts;
     double sizeX = 0, sizeY = 0;      // target element size
     std::int32_t sizeLine = 0;
+    std::int32_t heatRefine = 1;      // the heat mesh cuts each element of the job's grid into this many per side
+    double growth = 1.0;              // heat-only parts' elements grow by this factor away from the young concrete
     std::vector<BarLayer> bars;
     DeckParameters deck;
     heat::HeatSettings heat;          // concrete, ambient, boundaries and output ages (no mesh, no regions)
@@ -128,6 +130,8 @@ const std::vector<CementPreset>& CementPresets();
 SectionMesh MeshSection(const Description& d);
 // The young concrete's elements alone, with the same coordinates, renumbered row by row.
 SectionMesh YoungConcreteMesh(const Description& d, const SectionMesh& all);
+// The job's mesh: the young concrete on the job's grid (the heat mesh may refine it).
+SectionMesh JobMesh(const Description& d);
 // Node and element counts of the heat mesh and the job mesh for target sizes sx, sy.
 std::array<std::int32_t, 4> MeshCounts(const Description& d, double sx, double sy);
 
@@ -153,5 +157,8 @@ int PrepareMain(int argc, char** argv);
 inline constexpr std::int32_t MaxNodes = 700;
 inline constexpr std::int32_t MaxElements = 700;
 inline constexpr std::int32_t MaxBars = 200;
+// The heat mesh's counts: the mesh file's header holds NX and NELX in five columns.
+inline constexpr std::int32_t MaxHeatNodes = 99999;
+inline constexpr std::int32_t MaxHeatElements = 99999;
 
 }  // namespace tc::prepare

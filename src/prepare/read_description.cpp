@@ -14,7 +14,9 @@
 
 #include "heat/read_heat_release.hpp"
 #include "heat/toml_reader.hpp"
+#include "prepare/check_deck_fields.hpp"
 #include "prepare/derive_from_description.hpp"
+#include "prepare/read_ground.hpp"
 #include "prepare/prepare.hpp"
 #include "prepare/read_limits.hpp"
 #include "records/run_error.hpp"
@@ -264,7 +266,7 @@ void ReadConcrete(const heat::TomlReader& r, const toml::table& t, DeckParameter
 Description ReadDocument(const std::string& text, const toml::table& root, const std::string& file) {
     const heat::TomlReader r(file);
     r.CheckKeys(root, "", {"name", "part", "mesh", "bars", "concrete", "steel", "cracking", "restraint", "ambient",
-                           "boundary", "output", "limits"});
+                           "boundary", "output", "limits", "ground"});
     const toml::table& concrete = r.Table(r.Required(root, "concrete", ""), "concrete");
     r.CheckKeys(concrete, "concrete.", {"cement", "fc28", "strength", "a", "b", "tensile_factor", "modulus_factor",
                                         "expansion", "conductivity", "density", "specific_heat", "placing_temperature",
@@ -300,9 +302,11 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
         anyYoung = anyYoung || part.young;
     }
     if (!anyYoung) r.Fail(&parts, "part.young", "no part is young concrete: the cracking analysis needs one");
+    if (const toml::node* ground = root.get("ground")) d.parts.push_back(ReadGround(r, r.Table(*ground, "ground"), d));
 
     const toml::table& mesh = r.Table(r.Required(root, "mesh", ""), "mesh");
-    r.CheckKeys(mesh, "mesh.", {"size"});
+    r.CheckKeys(mesh, "mesh.", {"size", "heat_refine", "growth"});
+    ReadHeatMeshKeys(r, mesh, d);
     const toml::node& size = r.Required(mesh, "size", "mesh.");
     d.sizeLine = LineOf(size);
     if (size.is_array()) {
@@ -368,6 +372,7 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
         }
         d.derivations.push_back({"restraint", true, "given", {}, {{"Rn", d.deck.rn}, {"Rm1", d.deck.rm1}, {"Rm2", d.deck.rm2}}, {}});
     }
+    CheckDeckFields(r, root, d);
     d.layers = FaceLayers(d);
     return d;
 }
