@@ -96,8 +96,9 @@ std::string HeatErrorInDescription(const std::string& message, const Description
             }
         }
         if (key.rfind("region", 0) == 0) {
-            const std::string renamed = "part" + key.substr(6);
-            ReplaceAll(rest, "key \"" + key + "\"", "key \"" + renamed + "\"");
+            std::string renamed = "part";
+            renamed.append(key, 6);
+            ReplaceAll(rest, "key \"" + key + '"', "key \"" + renamed + '"');
             key = renamed;
         }
     }

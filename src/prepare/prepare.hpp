@@ -22,6 +22,7 @@ struct Part {
     double bottom0 = 0, bottom1 = 0, top0 = 0, top1 = 0;  // trapezoid: x range of its bottom and top edges
     bool young = true;          // young concrete of the cracking analysis; else only in the heat analysis
     heat::Material material;    // heat-only part: its thermal properties (heat false unless said)
+    double cast = 0.0;          // heat-only part: the young concrete's age (days) at which it is cast
     std::int32_t line = 0;
 };
 

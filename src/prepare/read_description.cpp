@@ -127,7 +127,7 @@ OutputChoice ReadOutputChoice(const heat::TomlReader& r, const toml::table& root
 Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index, const heat::Material& concrete) {
     const std::string p = "part.";
     r.CheckKeys(t, p, {"name", "rectangle", "trapezoid", "young", "conductivity", "density", "specific_heat",
-                       "initial_temperature", "heat", "adiabatic_rise", "hydration", "mix"});
+                       "initial_temperature", "heat", "adiabatic_rise", "hydration", "mix", "cast"});
     Part part;
     part.line = LineOf(t);
     part.name = t.get("name") != nullptr ? r.String(*t.get("name"), p + "name") : "part " + std::to_string(index + 1);
@@ -160,7 +160,7 @@ Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index
     part.material = concrete;
     part.material.heat = false;
     for (const char* k : {"conductivity", "density", "specific_heat", "initial_temperature", "heat", "adiabatic_rise",
-                          "hydration", "mix"}) {
+                          "hydration", "mix", "cast"}) {
         if (part.young && t.get(k) != nullptr) {
             r.Fail(t.get(k), p + k, "is only for a part with young = false (the young concrete takes [concrete]'s)");
         }
@@ -170,6 +170,7 @@ Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index
         if (t.get("density")) part.material.density = r.Positive(t, "density", p);
         if (t.get("specific_heat")) part.material.specificHeat = r.Positive(t, "specific_heat", p);
         if (t.get("initial_temperature")) part.material.initialTemperature = r.RequiredNumber(t, "initial_temperature", p);
+        if (t.get("cast")) part.cast = r.RequiredNumber(t, "cast", p);
         if (const toml::node* h = t.get("heat")) {
             if (!h->is_boolean()) r.Fail(h, p + "heat", "must be true or false, not " + r.TypeName(*h));
             part.material.heat = *h->value_exact<bool>();
