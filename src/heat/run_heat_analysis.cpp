@@ -191,6 +191,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     struct Factorised {
         Eigen::SparseMatrix<double> A, Afp;
         Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver;
+        bool analysed = false;  // the ordering of the pattern, which holds until a cast changes it
     };
     Factorised euler, trapezoid;
     Eigen::SparseMatrix<double> B;
@@ -211,7 +212,11 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         Aff.setFromTriplets(ff.begin(), ff.end());
         F.Afp.resize(nFree, n);
         F.Afp.setFromTriplets(fp.begin(), fp.end());
-        F.solver.compute(Aff);
+        // B's pattern is K's (a convective edge joins two nodes of one element), so the ordering
+        // found once serves every later factorisation.
+        if (!F.analysed) F.solver.analyzePattern(Aff);
+        F.analysed = true;
+        F.solver.factorize(Aff);
         if (F.solver.info() != Eigen::Success) {
             throw RunError(mesh.file + ": the heat analysis's system cannot be solved (is every element's area above 0?)");
         }
@@ -318,6 +323,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         }
         lastChange.setZero();
         factorisedStep = std::numeric_limits<double>::quiet_NaN();
+        euler.analysed = trapezoid.analysed = false;
         bFree.resize(nFree);
     };
     for (double stop : StopAges(settings, system, begin)) {

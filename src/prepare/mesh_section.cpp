@@ -30,12 +30,22 @@ std::string Text(double v) {
     return buffer;
 }
 
+// "[a, b]", built by appending (GCC 12 warns falsely of "[" + a string).
+std::string Pair(double a, double b) {
+    std::string s(1, '[');
+    s.append(Text(a)).append(", ").append(Text(b)).append(1, ']');
+    return s;
+}
+
 std::string Where(const Description& d, const Part& p) {
     return d.file + ", line " + std::to_string(p.line) + ": part \"" + p.name + "\"";
 }
 
+// Pieces beyond this are counted as this many: such a grid is refused before it is built.
+constexpr double MostPieces = 1.0e9;
+
 std::int64_t Pieces(double gap, double size) {
-    const double q = gap / size;
+    const double q = std::min(gap / size, MostPieces);
     return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(q - 1e-9 * q)));
 }
 
@@ -205,8 +215,28 @@ std::vector<double> Fractions(const Description& d, const Part& t, const Grid& g
     return f;
 }
 
-// Element counts of the heat mesh and of the young concrete, without building them.
+// An upper bound of the element count of the heat mesh at sizes sx, sy, from the parts' extent alone.
+double Bound(const Description& d, double sx, double sy) {
+    double x0 = d.parts.front().x0, x1 = d.parts.front().x1, y0 = d.parts.front().y0, y1 = d.parts.front().y1;
+    for (const Part& p : d.parts) {
+        x0 = std::min(x0, p.x0);
+        x1 = std::max(x1, p.x1);
+        y0 = std::min(y0, p.y0);
+        y1 = std::max(y1, p.y1);
+    }
+    const double parts = 2.0 * static_cast<double>(d.parts.size()) + 1.0;  // a piece more per breakpoint
+    const double r = static_cast<double>(d.heatRefine);
+    return ((x1 - x0) / sx + parts) * r * ((y1 - y0) / sy + parts) * r;
+}
+
+// Element counts of the heat mesh and of the young concrete, without building them (a bound for both
+// when the grid would be far over every capacity).
 std::pair<std::int64_t, std::int64_t> ElementCounts(const Description& d, double sx, double sy) {
+    const double bound = Bound(d, sx, sy);
+    if (!(bound < 1.0e8)) {
+        const auto b = static_cast<std::int64_t>(std::min(bound, 9.0e18));
+        return {b, b};
+    }
     std::int64_t counts[2] = {0, 0};
     for (int job = 0; job < 2; ++job) {
         const Grid g = MakeGrid(d, sx, sy, job == 1 ? 1 : d.heatRefine);
@@ -289,7 +319,7 @@ SectionMesh Build(const Description& d, double sx, double sy, std::int64_t refin
 std::string SizeText(const Description& d, double f) {
     const auto up = [](double v) { return std::ceil(v * 10.0 - 1e-9) / 10.0; };
     if (d.sizeX == d.sizeY) return Text(up(d.sizeX * f));
-    return "[" + Text(up(d.sizeX * f)) + ", " + Text(up(d.sizeY * f)) + "]";
+    return Pair(up(d.sizeX * f), up(d.sizeY * f));
 }
 
 // Whether the job's mesh fits the cracking run at factor f on the target size (and the heat mesh its file).
@@ -303,7 +333,7 @@ bool Fits(const Description& d, double f) {
 // The smallest factor on the target size at which the meshes fit: the piece counts change only where
 // a gap is a whole number of sizes, so those factors are the candidates.
 double SmallestFittingFactor(const Description& d) {
-    const Grid g = MakeGrid(d, d.sizeX, d.sizeY, 1);
+    const Grid g = Bound(d, d.sizeX, d.sizeY) < 1.0e8 ? MakeGrid(d, d.sizeX, d.sizeY, 1) : Grid{};
     std::vector<double> gaps[2];
     for (const Part& p : d.parts) {
         gaps[1].push_back(p.y1 - p.y0);
@@ -348,7 +378,7 @@ SectionMesh MeshSection(const Description& d) {
     if (!Fits(d, 1.0)) {
         const double f = SmallestFittingFactor(d);
         const std::string place = d.file + ", line " + std::to_string(d.sizeLine) + ": key \"mesh.size\": " +
-                                  (d.sizeX == d.sizeY ? Text(d.sizeX) : "[" + Text(d.sizeX) + ", " + Text(d.sizeY) + "]") +
+                                  (d.sizeX == d.sizeY ? Text(d.sizeX) : Pair(d.sizeX, d.sizeY)) +
                                   " mm gives ";
         const std::string smallest = "; the smallest size that fits is " + SizeText(d, f) + " mm";
         const auto e = ElementCounts(d, d.sizeX, d.sizeY);
