@@ -137,6 +137,7 @@ struct BoundaryEntry {
 struct Region {
     std::vector<std::pair<std::int32_t, std::int32_t>> elements;  // inclusive ranges, numbers from 1
     Material material;
+    double cast = 0.0;              // age of the young concrete (days) at which it is placed; absent before
     std::int32_t line = 0;          // of the entry
     std::int32_t elementsLine = 0;  // of its elements key
 };
@@ -219,6 +220,7 @@ struct ElementMaterials {
 struct HeatBalance {
     double released = 0.0;  // heat of hydration
     double lost = 0.0;      // through convective edges, plus what fixed edges and pipes take out
+    double entered = 0.0;   // what the parts cast after the start brought in, C T at their placing temperature
 };
 
 // How the internal time steps are chosen: each interval between output ages (split also where a
@@ -229,6 +231,7 @@ struct StepOptions {
     double maxStep = 1.0 / 48.0;
     double firstDayStep = 1.0 / 192.0;
     std::int32_t eulerSteps = 2;
+    std::function<void(double age)> progress;  // when given, called with the age after every step
 };
 
 // Reads and checks heat.toml (path as named in messages); throws RunError naming file, line and key.

@@ -230,8 +230,9 @@ std::vector<Region> ReadRegions(const Reader& r, const toml::table& root, const 
         const toml::table& t = r.Table(node, "region");
         const std::string p = "region.";
         r.CheckKeys(t, p, {"elements", "conductivity", "density", "specific_heat", "initial_temperature", "heat",
-                           "adiabatic_rise", "hydration", "mix"});
+                           "adiabatic_rise", "hydration", "mix", "cast"});
         Region region;
+        region.cast = r.OptionalNumber(t, "cast", p).value_or(0.0);
         region.line = static_cast<std::int32_t>(t.source().begin.line);
         const toml::node& elements = r.Required(t, "elements", p);
         region.elementsLine = static_cast<std::int32_t>(elements.source().begin.line);
@@ -353,6 +354,16 @@ std::string Beside(const std::string& file, const std::string& name) {
     return slash == std::string::npos ? name : file.substr(0, slash + 1) + name;
 }
 
+// A region's cast must come before the last output age (the analysis would never place it).
+void CheckCastAges(const Reader& r, const toml::table& root, const HeatSettings& s) {
+    for (std::size_t k = 0; k < s.regions.size(); ++k) {
+        if (s.regions[k].cast < s.outputAges.back()) continue;
+        const toml::node* at = root.get("region")->as_array()->get(k)->as_table()->get("cast");
+        r.Fail(at, "region.cast", "the region is cast at " + Reader::Text(s.regions[k].cast) +
+                                      " days, not before the last output age " + Reader::Text(s.outputAges.back()));
+    }
+}
+
 HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
     Reader r(name);
     r.CheckKeys(root, "", {"mesh", "concrete", "ambient", "boundary", "region", "pipe", "output", "site"});
@@ -407,6 +418,7 @@ HeatSettings ReadDocument(const toml::table& root, const std::string& name) {
     s.pipes = ReadPipes(r, root, [&r](const toml::node& n, const std::string& key) { return r.Curve(n, key); });
     s.outputAges = ReadOutputAges(r, root, s.outputLine);
     CheckWeatherSpan(s);
+    CheckCastAges(r, root, s);
     return s;
 }
 

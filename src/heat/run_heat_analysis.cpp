@@ -18,7 +18,9 @@
 // fixed edges take their temperature and are eliminated from the system. The symmetric systems
 // are factorised only when the step size or a heat transfer coefficient changes; the steps
 // between output ages are equal, so a run with equally spaced output ages factorises a handful of
-// times.
+// times. Parts cast at other ages (cast_ages.cpp): the run starts at the earliest cast and holds,
+// between casts, the system of the elements in place, each source releasing on its own clock
+// t - cast; the output ages stay on the young concrete's clock.
 // Covered faces (see assemble_faces.cpp) exchange heat with the weather through coefficients that
 // follow the wind and the face's temperature: each step takes them from its start (the radiation
 // linearised about the temperatures there) and refactorises when some edge's coefficient has moved by
@@ -31,6 +33,7 @@
 
 #include <Eigen/SparseCholesky>
 
+#include "heat/cast_ages.hpp"
 #include "heat/faces.hpp"
 #include "heat/heat_release.hpp"
 #include "heat/heat_system.hpp"
@@ -62,9 +65,9 @@ struct EquivalentAgeState {
 constexpr double SameAge = 1e-9;
 
 // The ages at which the stepping must stop: every output age, the ages where a heat transfer
-// coefficient changes, and the start of each heat release and a day later (the end of the short
-// steps).
-std::vector<double> StopAges(const HeatSettings& settings, const ConductionSystem& system) {
+// coefficient changes, the start of each heat release and a day later (the end of the short
+// steps), and every cast.
+std::vector<double> StopAges(const HeatSettings& settings, const ConductionSystem& system, double begin) {
     const double last = settings.outputAges.back();
     std::vector<double> stops(settings.outputAges.begin(), settings.outputAges.end());
     for (const BoundaryEntry& b : settings.boundaries) {
@@ -75,21 +78,24 @@ std::vector<double> StopAges(const HeatSettings& settings, const ConductionSyste
         if (p.to < last) stops.push_back(p.to);
     }
     for (const HeatSource& s : system.sources) {
-        stops.push_back(Start(s));
-        stops.push_back(Start(s) + 1.0);
+        const double cast = CastOf(settings, s.material);
+        stops.push_back(cast + Start(s));
+        stops.push_back(cast + Start(s) + 1.0);
     }
+    for (double cast : CastAges(settings)) stops.push_back(cast);
     std::sort(stops.begin(), stops.end());
     std::vector<double> kept;
     for (double t : stops) {
-        if (t > SameAge && t <= last && (kept.empty() || t > kept.back() + SameAge)) kept.push_back(t);
+        if (t > begin + SameAge && t <= last && (kept.empty() || t > kept.back() + SameAge)) kept.push_back(t);
     }
     return kept;
 }
 
 // The longest step at age t: short during the first day of any heat release.
-double LongestStep(const ConductionSystem& system, const StepOptions& options, double t) {
+double LongestStep(const HeatSettings& settings, const ConductionSystem& system, const StepOptions& options, double t) {
     for (const HeatSource& s : system.sources) {
-        if (t >= Start(s) && t < Start(s) + 1.0) return options.firstDayStep;
+        const double start = CastOf(settings, s.material) + Start(s);
+        if (t >= start && t < start + 1.0) return options.firstDayStep;
     }
     return options.maxStep;
 }
@@ -114,24 +120,54 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                             const std::function<void(double age, const std::vector<double>& T)>& block,
                             const StepOptions& options, std::vector<HydrationRecord>* history) {
     const ElementMaterials materials = AssignMaterials(settings, mesh);
-    const BoundaryGroups groups = SelectBoundaryEdges(settings, mesh);
     const ConductionSystem system = AssembleConduction(mesh, materials);
     const std::vector<PipeCoupling> pipes = CouplePipes(settings, mesh, materials);
     const auto n = static_cast<Eigen::Index>(mesh.NX());
+    // Parts cast at other ages: the run starts at the earliest cast, on the elements then in place.
+    const bool casts = AnyCast(settings);
+    const std::vector<double> castAges = CastAges(settings);
+    const double begin = casts ? castAges.front() : 0.0;
+    PartsInPlace inPlace;
+    ConductionSystem placed;
+    const ConductionSystem* now = &system;  // the system of the elements in place
+    BoundaryGroups groups;
+    const auto place = [&](double age) {
+        if (!casts) {
+            groups = SelectBoundaryEdges(settings, mesh);
+            return;
+        }
+        inPlace = InPlaceAt(settings, mesh, materials, age);
+        groups = SelectEdgesInPlace(settings, inPlace.mesh);
+        placed = AssembleConduction(inPlace.mesh, inPlace.materials);
+        now = &placed;
+    };
+    place(begin);
 
-    // Fixed nodes (the later entry wins a node) and the numbering of the free ones.
+    // Fixed nodes (the later entry wins a node) and the numbering of the free ones; a node of no
+    // element in place (-2) is out of the system.
     std::vector<std::int32_t> fixedBy(static_cast<std::size_t>(n), -1);
-    for (std::size_t e = 0; e < groups.edges.size(); ++e) {
-        if (!settings.boundaries[static_cast<std::size_t>(groups.entry[e])].fixed) continue;
-        fixedBy[static_cast<std::size_t>(groups.edges[e].a)] = groups.entry[e];
-        fixedBy[static_cast<std::size_t>(groups.edges[e].b)] = groups.entry[e];
-    }
     std::vector<Eigen::Index> freeIndex(static_cast<std::size_t>(n), -1);
     Eigen::Index nFree = 0;
-    for (Eigen::Index i = 0; i < n; ++i) {
-        if (fixedBy[static_cast<std::size_t>(i)] < 0) freeIndex[static_cast<std::size_t>(i)] = nFree++;
-    }
-    const bool anyFixed = nFree < n;
+    bool anyFixed = false;
+    const auto number = [&] {
+        std::fill(fixedBy.begin(), fixedBy.end(), -1);
+        if (casts) {
+            for (std::size_t i = 0; i < fixedBy.size(); ++i) {
+                if (!inPlace.node[i]) fixedBy[i] = -2;
+            }
+        }
+        for (std::size_t e = 0; e < groups.edges.size(); ++e) {
+            if (!settings.boundaries[static_cast<std::size_t>(groups.entry[e])].fixed) continue;
+            fixedBy[static_cast<std::size_t>(groups.edges[e].a)] = groups.entry[e];
+            fixedBy[static_cast<std::size_t>(groups.edges[e].b)] = groups.entry[e];
+        }
+        nFree = 0;
+        for (Eigen::Index i = 0; i < n; ++i) {
+            freeIndex[static_cast<std::size_t>(i)] = fixedBy[static_cast<std::size_t>(i)] == -1 ? nFree++ : -1;
+        }
+        anyFixed = nFree < n;
+    };
+    number();
     const auto applyFixed = [&](Eigen::VectorXd& T, double t) {
         for (Eigen::Index i = 0; i < n; ++i) {
             const std::int32_t k = fixedBy[static_cast<std::size_t>(i)];
@@ -139,11 +175,19 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         }
     };
 
-    const std::vector<double> start = InitialTemperatures(mesh, materials);
+    std::vector<double> start = InitialTemperatures(mesh, materials);
+    if (casts) {
+        // The elements in place at the start set their nodes; the others hold their own placing
+        // temperature until they are cast.
+        const std::vector<double> first = InitialTemperatures(inPlace.mesh, inPlace.materials);
+        for (std::size_t i = 0; i < start.size(); ++i) {
+            if (inPlace.node[i]) start[i] = first[i];
+        }
+    }
     Eigen::VectorXd T = Eigen::Map<const Eigen::VectorXd>(start.data(), n);
-    applyFixed(T, 0.0);
+    applyFixed(T, begin);
     Eigen::VectorXd C(n);
-    for (Eigen::Index i = 0; i < n; ++i) C(i) = system.capacity[static_cast<std::size_t>(i)];
+    for (Eigen::Index i = 0; i < n; ++i) C(i) = now->capacity[static_cast<std::size_t>(i)];
 
     std::vector<double> written(static_cast<std::size_t>(n));
     std::size_t nextOutput = 0;
@@ -154,13 +198,14 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             ++nextOutput;
         }
     };
-    emit(0.0);
+    if (begin == 0.0) emit(0.0);
 
     // The factorised systems of the current step size and coefficients: backward Euler
     // (C / dt + B) and Crank-Nicolson (C / dt + B / 2), B = K + H.
     struct Factorised {
         Eigen::SparseMatrix<double> A, Afp;
         Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver;
+        bool analysed = false;  // the ordering of the pattern, which holds until a cast changes it
     };
     Factorised euler, trapezoid;
     Eigen::SparseMatrix<double> B;
@@ -181,7 +226,11 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         Aff.setFromTriplets(ff.begin(), ff.end());
         F.Afp.resize(nFree, n);
         F.Afp.setFromTriplets(fp.begin(), fp.end());
-        F.solver.compute(Aff);
+        // B's pattern is K's (a convective edge joins two nodes of one element), so the ordering
+        // found once serves every later factorisation.
+        if (!F.analysed) F.solver.analyzePattern(Aff);
+        F.analysed = true;
+        F.solver.factorize(Aff);
         if (F.solver.info() != Eigen::Success) {
             throw RunError(mesh.file + ": the heat analysis's system cannot be solved (is every element's area above 0?)");
         }
@@ -200,7 +249,8 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
     std::vector<EquivalentAgeState> equivalent;
     for (const HeatSource& source : system.sources) {
         if (!source.material->release.equivalentAge) continue;
-        EquivalentAgeState e{&source, EquivalentAgeRelease(*source.material, horizon), {}, {}, {}, {}, {}, {}, {}};
+        EquivalentAgeState e{&source, EquivalentAgeRelease(*source.material, horizon - CastOf(settings, source.material)),
+                             {}, {}, {}, {}, {}, {}, {}};
         for (Eigen::Index i = 0; i < n; ++i) {
             if (source.capacity[static_cast<std::size_t>(i)] > 0.0) e.nodes.push_back(i);
         }
@@ -258,15 +308,46 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         history->clear();
         for (; recorded < nextOutput; ++recorded) record(settings.outputAges[recorded]);
     }
+    // Whether a source has been cast by age t (it releases only then).
+    const auto released = [&](const HeatSource& s, double t) { return CastOf(settings, s.material) <= t + SameAge; };
+    std::size_t nextCast = 1;
 
     HeatBalance balance;
     Eigen::VectorXd rhs(n), rhsBase(n), f0(n), f1(n), bFree(nFree), Tfixed(n), TfreeSolved, T1(n), T1guess(n);
     Eigen::VectorXd lastChange = Eigen::VectorXd::Zero(n), Tmiddle(n);
     double lastDt = 0.0;
-    double t = 0.0;
-    for (double stop : StopAges(settings, system)) {
+    double t = begin;
+    // Parts cast at age t: their nodes mix in at their placing temperature, and the system is
+    // that of the elements now in place.
+    const auto castAt = [&] {
+        if (!casts || nextCast >= castAges.size() || castAges[nextCast] > t + SameAge) return;
+        std::vector<double> addedC, addedCT;
+        PlacedCapacity(settings, mesh, materials, castAges[nextCast - 1], castAges[nextCast], addedC, addedCT);
+        for (Eigen::Index i = 0; i < n; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            if (!(addedC[k] > 0.0)) continue;
+            T(i) = (C(i) * T(i) + addedCT[k]) / (C(i) + addedC[k]);
+            balance.entered += addedCT[k];
+        }
+        ++nextCast;
+        place(t);
+        number();
+        for (Eigen::Index i = 0; i < n; ++i) C(i) = now->capacity[static_cast<std::size_t>(i)];
+        applyFixed(T, t);
+        for (EquivalentAgeState& e : equivalent) {
+            if (!released(*e.source, t)) continue;
+            for (std::size_t k = 0; k < e.nodes.size(); ++k) {
+                if (e.te[k] == 0.0) e.rate[k] = e.law.Rate(T(e.nodes[k]));
+            }
+        }
+        lastChange.setZero();
+        factorisedStep = std::numeric_limits<double>::quiet_NaN();
+        euler.analysed = trapezoid.analysed = false;
+        bFree.resize(nFree);
+    };
+    for (double stop : StopAges(settings, system, begin)) {
         const double span = stop - t;
-        const auto steps = static_cast<std::int64_t>(std::ceil(span / LongestStep(system, options, t) - 1e-9));
+        const auto steps = static_cast<std::int64_t>(std::ceil(span / LongestStep(settings, system, options, t) - 1e-9));
         double dt = span / static_cast<double>(std::max<std::int64_t>(steps, 1));
         // Equal output intervals give step sizes that differ in their last bits only: the
         // factorised step size stands for them (the last step of the interval still ends at stop).
@@ -276,7 +357,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
         const std::vector<char> pipesOn = PipesOn(pipes, t);
         if (!(dt == factorisedStep) || phase != factorisedPhase || pipesOn != factorisedPipes) {
             if (covered) faces = LineariseFaces(settings, groups, phase, t, T);
-            B = system.K + AssembleConvection(settings, mesh, groups, phase);
+            B = now->K + AssembleConvection(settings, mesh, groups, phase);
             if (!pipes.empty()) B += AssemblePipes(pipes, pipesOn, n);
             if (covered) B += AssembleFaces(mesh, groups, faces);
             factorise(euler, 1.0, dts);
@@ -301,10 +382,10 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                 // half-way along the last step's change (second order in the step); the start terms
                 // with them.
                 Tmiddle = T + 0.5 * lastChange * (lastDt > 0.0 ? h / lastDt : 0.0);
-                std::vector<FaceExchange> now = LineariseFaces(settings, groups, phase, t0 + 0.5 * h, Tmiddle);
-                if (FacesDiffer(now, faces, FaceTolerance)) {
-                    faces.swap(now);
-                    B = system.K + AssembleConvection(settings, mesh, groups, phase) + AssembleFaces(mesh, groups, faces);
+                std::vector<FaceExchange> current = LineariseFaces(settings, groups, phase, t0 + 0.5 * h, Tmiddle);
+                if (FacesDiffer(current, faces, FaceTolerance)) {
+                    faces.swap(current);
+                    B = now->K + AssembleConvection(settings, mesh, groups, phase) + AssembleFaces(mesh, groups, faces);
                     if (!pipes.empty()) B += AssemblePipes(pipes, pipesOn, n);
                     factorise(euler, 1.0, dts);
                     factorise(trapezoid, 0.5, dts);
@@ -321,9 +402,10 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             const Factorised& F = useEuler ? euler : trapezoid;
             rhs = C.cwiseProduct(T) / dts;
             for (const HeatSource& source : system.sources) {
-                if (source.material->release.equivalentAge) continue;
+                if (source.material->release.equivalentAge || !released(source, t0)) continue;
                 const AdiabaticRise& curve = source.material->release.rise;
-                const double rise = curve.At(t1) - curve.At(t0);
+                const double cast = CastOf(settings, source.material);
+                const double rise = curve.At(t1 - cast) - curve.At(t0 - cast);
                 for (Eigen::Index i = 0; i < n; ++i) {
                     const double q = source.capacity[static_cast<std::size_t>(i)] * rise;
                     rhs(i) += q / dts;
@@ -341,6 +423,11 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             }
             Tfixed.setZero();
             applyFixed(Tfixed, t1);
+            if (casts) {
+                for (Eigen::Index i = 0; i < n; ++i) {
+                    if (fixedBy[static_cast<std::size_t>(i)] == -2) Tfixed(i) = T(i);
+                }
+            }
             const auto solve = [&] {
                 for (Eigen::Index i = 0; i < n; ++i) {
                     const Eigen::Index k = freeIndex[static_cast<std::size_t>(i)];
@@ -361,6 +448,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                 for (std::int32_t pass = 0;; ++pass) {
                     rhs = rhsBase;
                     for (EquivalentAgeState& e : equivalent) {
+                        if (!released(*e.source, t0)) continue;
                         for (std::size_t k = 0; k < e.nodes.size(); ++k) {
                             const Eigen::Index i = e.nodes[k];
                             e.rateEnd[k] = e.law.Rate(T1guess(i));
@@ -374,6 +462,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                     // ones would change of it, as a rise of the node (C), to first order.
                     double error = 0.0;
                     for (const EquivalentAgeState& e : equivalent) {
+                        if (!released(*e.source, t0)) continue;
                         for (std::size_t k = 0; k < e.nodes.size(); ++k) {
                             const Eigen::Index i = e.nodes[k];
                             const double kelvin = T1(i) + ZeroCelsius;
@@ -385,6 +474,7 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
                     if (error <= PassTolerance || pass + 1 == MaxPasses) break;
                 }
                 for (EquivalentAgeState& e : equivalent) {
+                    if (!released(*e.source, t0)) continue;
                     for (std::size_t k = 0; k < e.nodes.size(); ++k) {
                         const Eigen::Index i = e.nodes[k];
                         balance.released += e.source->capacity[static_cast<std::size_t>(i)] * (e.riseEnd[k] - e.rise[k]);
@@ -412,7 +502,9 @@ HeatBalance RunHeatAnalysis(const HeatSettings& settings, const HeatMesh& mesh,
             }
             T.swap(T1);
             t = t1;
+            if (options.progress) options.progress(t);
         }
+        castAt();
         emitAll(t);
     }
     return balance;

@@ -3,9 +3,13 @@
 // NAME-hydration.csv written, and the parameters of a hydration or mix source printed with the
 // adiabatic rise they imply.
 
+#include <chrono>
 #include <cstdio>
+#include <cmath>
 #include <filesystem>
+#include <memory>
 
+#include "heat/cast_ages.hpp"
 #include "heat/heat.hpp"
 #include "heat/heat_release.hpp"
 #include "heat/pipe_coupling.hpp"
@@ -67,6 +71,40 @@ void WriteHydrationHistory(const std::string& path, const std::vector<HydrationR
     if (error) throw RunError(partial + " cannot be renamed to " + path + ": " + error.message());
 }
 
+// Early-age heat is spent within weeks; an output age beyond a year is more likely a slip (hours
+// for days) than meant, and costs a step every half hour.
+constexpr double PlausibleSpan = 365.0;
+
+void WarnOfLongSpan(const HeatSettings& settings) {
+    const double last = settings.outputAges.back();
+    if (!(last > PlausibleSpan)) return;
+    std::fprintf(stderr,
+                 "warning: %s, line %d: key \"output.ages\": the last age, %g days, lies beyond a plausible span of "
+                 "early-age heat (%g days); the analysis steps at most every %g minutes, about %.0f steps\n",
+                 settings.file.c_str(), settings.outputLine, last, PlausibleSpan, StepOptions{}.maxStep * 1440.0,
+                 std::ceil(last / StepOptions{}.maxStep));
+}
+
+// Progress on the standard error once a run takes more than a few seconds: the age reached, every
+// few seconds.
+std::function<void(double)> ProgressReport(double last) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point begin = Clock::now();
+    auto next = std::make_shared<Clock::time_point>(begin + std::chrono::seconds(3));
+    auto shown = std::make_shared<bool>(false);
+    auto counter = std::make_shared<std::int64_t>(0);
+    return [=](double age) {
+        if (++*counter % 64 != 0 && age < last) return;
+        const Clock::time_point now = Clock::now();
+        if (now < *next && !(age >= last && *shown)) return;
+        *next = now + std::chrono::seconds(5);
+        *shown = true;
+        std::fprintf(stderr, "thermocrack heat: age %.2f of %g days (%.0f %%), %.0f s\n", age, last, 100.0 * age / last,
+                     std::chrono::duration<double>(now - begin).count());
+        std::fflush(stderr);
+    };
+}
+
 }  // namespace
 
 JobTemperatures WriteJobTemperatures(const std::string& folder, const std::string& jobName,
@@ -85,7 +123,8 @@ JobTemperatures WriteJobTemperatures(const std::string& folder, const std::strin
     }
     // The checks that need the mesh, before a file is touched.
     const ElementMaterials materials = AssignMaterials(settings, mesh);
-    SelectBoundaryEdges(settings, mesh);
+    if (AnyCast(settings)) CheckBoundariesOverCasts(settings, mesh, materials);
+    else SelectBoundaryEdges(settings, mesh);
     const std::vector<PipeCoupling> pipes = CouplePipes(settings, mesh, materials);
     if (beforeWrite) beforeWrite();
 
@@ -94,6 +133,9 @@ JobTemperatures WriteJobTemperatures(const std::string& folder, const std::strin
         if (region.material.heat) PrintSource("region of line " + std::to_string(region.line), region.material);
     }
     for (const PipeCoupling& p : pipes) PrintPipe(p);
+    WarnOfLongSpan(settings);
+    StepOptions options;
+    options.progress = ProgressReport(settings.outputAges.back());
     JobTemperatures done;
     done.hottest = -1e300;
     done.blocks = static_cast<std::int32_t>(settings.outputAges.size());
@@ -111,7 +153,7 @@ JobTemperatures WriteJobTemperatures(const std::string& folder, const std::strin
                 }
             }
             write(age, jobT);
-        }, {}, &history);
+        }, options, &history);
     });
     const double placing = settings.concrete.initialTemperature;
     std::vector<double> adiabatic = AdiabaticCurve(settings.concrete, placing, settings.outputAges);

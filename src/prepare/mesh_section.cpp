@@ -4,7 +4,13 @@
 // along common edges coincide. A trapezoid's rows follow the grid's lines; its columns cut every row
 // at the same fractions, those of the grid along its bottom edge when it sits on a rectangle, else
 // ceil(widest / size) equal ones. Nodes and elements are numbered row by row from the bottom.
-// Capacity: 700 nodes and 700 elements per mesh; beyond it, the smallest target size that fits is named.
+// With a growth factor g > 1, a gap that lies wholly beside the young concrete (below, above or to a
+// side of its bounding box) is graded instead: pieces s, s g, s g^2, ... away from the young concrete,
+// n the fewest whose sum reaches the gap, all scaled by gap / (s (g^n - 1) / (g - 1)). The heat mesh
+// may cut every piece into r equal ones (refine r): every line of the job's grid stays a line of the
+// heat grid, so every job node is a heat node.
+// Capacity: 700 nodes and 700 elements in the job's mesh (the cracking run's), beyond which the
+// smallest target size that fits is named; the heat mesh up to 99999 of each (its header's columns).
 
 #include <algorithm>
 #include <cmath>
@@ -24,26 +30,78 @@ std::string Text(double v) {
     return buffer;
 }
 
+// "[a, b]", built by appending (GCC 12 warns falsely of "[" + a string).
+std::string Pair(double a, double b) {
+    std::string s(1, '[');
+    s.append(Text(a)).append(", ").append(Text(b)).append(1, ']');
+    return s;
+}
+
 std::string Where(const Description& d, const Part& p) {
     return d.file + ", line " + std::to_string(p.line) + ": part \"" + p.name + "\"";
 }
 
+// Pieces beyond this are counted as this many: such a grid is refused before it is built.
+constexpr double MostPieces = 1.0e9;
+
 std::int64_t Pieces(double gap, double size) {
-    const double q = gap / size;
+    const double q = std::min(gap / size, MostPieces);
     return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(q - 1e-9 * q)));
 }
 
-// The grid lines through the breakpoints, each gap cut into equal pieces.
-std::vector<double> GridLines(std::vector<double> breaks, double size) {
+// How one axis is cut: the young concrete's range on it, the growth factor of the gaps beside it,
+// and the pieces each piece is cut into.
+struct AxisCut {
+    double size = 0.0;
+    double low = 0.0, high = 0.0;
+    double growth = 1.0;
+    std::int64_t refine = 1;
+};
+
+// The inner lines of a gap [a, b] graded from the end at the young concrete (fromB: from b down).
+std::vector<double> GradedLines(double a, double b, double size, double growth, bool fromB) {
+    const double gap = b - a;
+    std::int64_t n = 1;
+    double reach = size;
+    for (double piece = size; reach < gap * (1.0 - 1e-9) && n < 100000; ++n) {
+        piece *= growth;
+        reach += piece;
+    }
+    std::vector<double> lines;
+    double at = 0.0, piece = gap / reach * size;
+    for (std::int64_t k = 1; k < n; ++k) {
+        at += piece;
+        piece *= growth;
+        lines.push_back(fromB ? b - at : a + at);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// The grid lines through the breakpoints, each gap cut into equal pieces (or graded beside the
+// young concrete), each piece then cut into refine equal ones.
+std::vector<double> GridLines(std::vector<double> breaks, const AxisCut& cut) {
     std::sort(breaks.begin(), breaks.end());
     breaks.erase(std::unique(breaks.begin(), breaks.end()), breaks.end());
-    std::vector<double> lines{breaks.front()};
+    std::vector<double> coarse{breaks.front()};
     for (std::size_t i = 1; i < breaks.size(); ++i) {
-        const std::int64_t n = Pieces(breaks[i] - breaks[i - 1], size);
-        for (std::int64_t k = 1; k < n; ++k) {
-            lines.push_back(breaks[i - 1] + (breaks[i] - breaks[i - 1]) * static_cast<double>(k) / static_cast<double>(n));
+        const double a = breaks[i - 1], b = breaks[i];
+        if (cut.growth > 1.0 && (b <= cut.low || a >= cut.high)) {
+            const std::vector<double> inner = GradedLines(a, b, cut.size, cut.growth, b <= cut.low);
+            coarse.insert(coarse.end(), inner.begin(), inner.end());
+        } else {
+            const std::int64_t n = Pieces(b - a, cut.size);
+            for (std::int64_t k = 1; k < n; ++k) coarse.push_back(a + (b - a) * static_cast<double>(k) / static_cast<double>(n));
         }
-        lines.push_back(breaks[i]);
+        coarse.push_back(b);
+    }
+    if (cut.refine == 1) return coarse;
+    std::vector<double> lines{coarse.front()};
+    for (std::size_t i = 1; i < coarse.size(); ++i) {
+        for (std::int64_t k = 1; k < cut.refine; ++k) {
+            lines.push_back(coarse[i - 1] + (coarse[i] - coarse[i - 1]) * static_cast<double>(k) / static_cast<double>(cut.refine));
+        }
+        lines.push_back(coarse[i]);
     }
     return lines;
 }
@@ -103,9 +161,11 @@ void CheckLayout(const Description& d) {
 
 struct Grid {
     std::vector<double> xs, ys;
+    std::int64_t refine = 1;
 };
 
-Grid MakeGrid(const Description& d, double sx, double sy) {
+// The grid of the heat mesh (refine = the description's) or of the job's mesh (refine = 1).
+Grid MakeGrid(const Description& d, double sx, double sy, std::int64_t refine) {
     std::vector<double> bx, by;
     for (const Part& p : d.parts) {
         by.push_back(p.y0);
@@ -118,9 +178,20 @@ Grid MakeGrid(const Description& d, double sx, double sy) {
             bx.push_back(p.bottom1);
         }
     }
+    AxisCut cx{sx, 0.0, 0.0, d.growth, refine}, cy{sy, 0.0, 0.0, d.growth, refine};
+    bool first = true;
+    for (const Part& p : d.parts) {
+        if (!p.young) continue;
+        cx.low = first ? p.x0 : std::min(cx.low, p.x0);
+        cx.high = first ? p.x1 : std::max(cx.high, p.x1);
+        cy.low = first ? p.y0 : std::min(cy.low, p.y0);
+        cy.high = first ? p.y1 : std::max(cy.high, p.y1);
+        first = false;
+    }
     Grid g;
-    if (!bx.empty()) g.xs = GridLines(bx, sx);
-    g.ys = GridLines(by, sy);
+    g.refine = refine;
+    if (!bx.empty()) g.xs = GridLines(bx, cx);
+    g.ys = GridLines(by, cy);
     return g;
 }
 
@@ -138,28 +209,50 @@ std::vector<double> Fractions(const Description& d, const Part& t, const Grid& g
     if (Base(d, t) != nullptr) {
         for (double x : Between(g.xs, t.bottom0, t.bottom1)) f.push_back((x - t.bottom0) / (t.bottom1 - t.bottom0));
     } else {
-        const std::int64_t n = Pieces(std::max(t.bottom1 - t.bottom0, t.top1 - t.top0), sx);
+        const std::int64_t n = Pieces(std::max(t.bottom1 - t.bottom0, t.top1 - t.top0), sx) * g.refine;
         for (std::int64_t k = 0; k <= n; ++k) f.push_back(static_cast<double>(k) / static_cast<double>(n));
     }
     return f;
 }
 
-// Element counts of every mesh and of the young concrete, without building them.
-std::pair<std::int64_t, std::int64_t> ElementCounts(const Description& d, double sx, double sy) {
-    const Grid g = MakeGrid(d, sx, sy);
-    std::int64_t all = 0, young = 0;
+// An upper bound of the element count of the heat mesh at sizes sx, sy, from the parts' extent alone.
+double Bound(const Description& d, double sx, double sy) {
+    double x0 = d.parts.front().x0, x1 = d.parts.front().x1, y0 = d.parts.front().y0, y1 = d.parts.front().y1;
     for (const Part& p : d.parts) {
-        const auto rows = static_cast<std::int64_t>(Between(g.ys, p.y0, p.y1).size()) - 1;
-        const auto cols = static_cast<std::int64_t>(p.trapezoid ? Fractions(d, p, g, sx).size()
-                                                                : Between(g.xs, p.x0, p.x1).size()) - 1;
-        all += rows * cols;
-        if (p.young) young += rows * cols;
+        x0 = std::min(x0, p.x0);
+        x1 = std::max(x1, p.x1);
+        y0 = std::min(y0, p.y0);
+        y1 = std::max(y1, p.y1);
     }
-    return {all, young};
+    const double parts = 2.0 * static_cast<double>(d.parts.size()) + 1.0;  // a piece more per breakpoint
+    const double r = static_cast<double>(d.heatRefine);
+    return ((x1 - x0) / sx + parts) * r * ((y1 - y0) / sy + parts) * r;
 }
 
-SectionMesh Build(const Description& d, double sx, double sy) {
-    const Grid g = MakeGrid(d, sx, sy);
+// Element counts of the heat mesh and of the young concrete, without building them (a bound for both
+// when the grid would be far over every capacity).
+std::pair<std::int64_t, std::int64_t> ElementCounts(const Description& d, double sx, double sy) {
+    const double bound = Bound(d, sx, sy);
+    if (!(bound < 1.0e8)) {
+        const auto b = static_cast<std::int64_t>(std::min(bound, 9.0e18));
+        return {b, b};
+    }
+    std::int64_t counts[2] = {0, 0};
+    for (int job = 0; job < 2; ++job) {
+        const Grid g = MakeGrid(d, sx, sy, job == 1 ? 1 : d.heatRefine);
+        for (const Part& p : d.parts) {
+            if (job == 1 && !p.young) continue;
+            const auto rows = static_cast<std::int64_t>(Between(g.ys, p.y0, p.y1).size()) - 1;
+            const auto cols = static_cast<std::int64_t>(p.trapezoid ? Fractions(d, p, g, sx).size()
+                                                                    : Between(g.xs, p.x0, p.x1).size()) - 1;
+            counts[job] += rows * cols;
+        }
+    }
+    return {counts[0], counts[1]};
+}
+
+SectionMesh Build(const Description& d, double sx, double sy, std::int64_t refine) {
+    const Grid g = MakeGrid(d, sx, sy, refine);
     struct Corner {
         double x, y;
     };
@@ -226,19 +319,21 @@ SectionMesh Build(const Description& d, double sx, double sy) {
 std::string SizeText(const Description& d, double f) {
     const auto up = [](double v) { return std::ceil(v * 10.0 - 1e-9) / 10.0; };
     if (d.sizeX == d.sizeY) return Text(up(d.sizeX * f));
-    return "[" + Text(up(d.sizeX * f)) + ", " + Text(up(d.sizeY * f)) + "]";
+    return Pair(up(d.sizeX * f), up(d.sizeY * f));
 }
 
+// Whether the job's mesh fits the cracking run at factor f on the target size (and the heat mesh its file).
 bool Fits(const Description& d, double f) {
-    if (ElementCounts(d, d.sizeX * f, d.sizeY * f).first > MaxElements) return false;
+    const auto e = ElementCounts(d, d.sizeX * f, d.sizeY * f);
+    if (e.second > MaxElements || e.first > MaxHeatElements) return false;
     const auto c = MeshCounts(d, d.sizeX * f, d.sizeY * f);
-    return c[0] <= MaxNodes && c[1] <= MaxElements;
+    return c[2] <= MaxNodes && c[3] <= MaxElements && c[0] <= MaxHeatNodes && c[1] <= MaxHeatElements;
 }
 
 // The smallest factor on the target size at which the meshes fit: the piece counts change only where
 // a gap is a whole number of sizes, so those factors are the candidates.
 double SmallestFittingFactor(const Description& d) {
-    const Grid g = MakeGrid(d, d.sizeX, d.sizeY);
+    const Grid g = Bound(d, d.sizeX, d.sizeY) < 1.0e8 ? MakeGrid(d, d.sizeX, d.sizeY, 1) : Grid{};
     std::vector<double> gaps[2];
     for (const Part& p : d.parts) {
         gaps[1].push_back(p.y1 - p.y0);
@@ -269,30 +364,40 @@ double SmallestFittingFactor(const Description& d) {
 }  // namespace
 
 std::array<std::int32_t, 4> MeshCounts(const Description& d, double sx, double sy) {
-    const SectionMesh all = Build(d, sx, sy);
-    const SectionMesh young = YoungConcreteMesh(d, all);
+    const SectionMesh all = Build(d, sx, sy, d.heatRefine);
+    const SectionMesh young = YoungConcreteMesh(d, d.heatRefine == 1 ? all : Build(d, sx, sy, 1));
     return {all.mesh.NX(), all.mesh.NELX(), young.mesh.NX(), young.mesh.NELX()};
+}
+
+SectionMesh JobMesh(const Description& d) {
+    return YoungConcreteMesh(d, Build(d, d.sizeX, d.sizeY, 1));
 }
 
 SectionMesh MeshSection(const Description& d) {
     CheckLayout(d);
     if (!Fits(d, 1.0)) {
         const double f = SmallestFittingFactor(d);
-        std::string counts;
+        const std::string place = d.file + ", line " + std::to_string(d.sizeLine) + ": key \"mesh.size\": " +
+                                  (d.sizeX == d.sizeY ? Text(d.sizeX) : Pair(d.sizeX, d.sizeY)) +
+                                  " mm gives ";
+        const std::string smallest = "; the smallest size that fits is " + SizeText(d, f) + " mm";
         const auto e = ElementCounts(d, d.sizeX, d.sizeY);
-        if (e.first <= MaxElements) {
-            const auto c = MeshCounts(d, d.sizeX, d.sizeY);
-            counts = std::to_string(c[0]) + " nodes and " + std::to_string(c[1]) + " elements";
-        } else {
-            counts = std::to_string(e.first) + " elements";
+        std::array<std::int32_t, 4> c{};
+        if (e.second <= MaxElements && e.first <= MaxHeatElements) c = MeshCounts(d, d.sizeX, d.sizeY);
+        if (e.second <= MaxElements && c[2] <= MaxNodes) {
+            throw RunError(place + (e.first > MaxHeatElements ? std::to_string(e.first) + " elements"
+                                                              : std::to_string(c[0]) + " nodes and " + std::to_string(c[1]) + " elements") +
+                           " in the heat mesh, above its capacity of " + std::to_string(MaxHeatNodes) + " nodes and " +
+                           std::to_string(MaxHeatElements) + " elements" + smallest +
+                           (d.heatRefine > 1 ? " (or refine the heat mesh less)" : ""));
         }
-        throw RunError(d.file + ", line " + std::to_string(d.sizeLine) + ": key \"mesh.size\": " +
-                       (d.sizeX == d.sizeY ? Text(d.sizeX) : "[" + Text(d.sizeX) + ", " + Text(d.sizeY) + "]") +
-                       " mm gives " + counts + ", above the capacity of " + std::to_string(MaxNodes) + " nodes and " +
-                       std::to_string(MaxElements) + " elements per mesh; the smallest size that fits is " +
-                       SizeText(d, f) + " mm");
+        const std::string counts = e.second > MaxElements
+                                       ? std::to_string(e.second) + " elements"
+                                       : std::to_string(c[2]) + " nodes and " + std::to_string(c[3]) + " elements";
+        throw RunError(place + counts + ", above the capacity of " + std::to_string(MaxNodes) + " nodes and " +
+                       std::to_string(MaxElements) + " elements of the job's mesh (the cracking run's)" + smallest);
     }
-    return Build(d, d.sizeX, d.sizeY);
+    return Build(d, d.sizeX, d.sizeY, d.heatRefine);
 }
 
 SectionMesh YoungConcreteMesh(const Description& d, const SectionMesh& all) {

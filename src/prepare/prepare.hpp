@@ -22,6 +22,7 @@ struct Part {
     double bottom0 = 0, bottom1 = 0, top0 = 0, top1 = 0;  // trapezoid: x range of its bottom and top edges
     bool young = true;          // young concrete of the cracking analysis; else only in the heat analysis
     heat::Material material;    // heat-only part: its thermal properties (heat false unless said)
+    double cast = 0.0;          // heat-only part: the young concrete's age (days) at which it is cast
     std::int32_t line = 0;
 };
 
@@ -88,6 +89,8 @@ struct Description {
     std::vector<Part> parts;
     double sizeX = 0, sizeY = 0;      // target element size
     std::int32_t sizeLine = 0;
+    std::int32_t heatRefine = 1;      // the heat mesh cuts each element of the job's grid into this many per side
+    double growth = 1.0;              // heat-only parts' elements grow by this factor away from the young concrete
     std::vector<BarLayer> bars;
     DeckParameters deck;
     heat::HeatSettings heat;          // concrete, ambient, boundaries and output ages (no mesh, no regions)
@@ -129,6 +132,8 @@ const std::vector<CementPreset>& CementPresets();
 SectionMesh MeshSection(const Description& d);
 // The young concrete's elements alone, with the same coordinates, renumbered row by row.
 SectionMesh YoungConcreteMesh(const Description& d, const SectionMesh& all);
+// The job's mesh: the young concrete on the job's grid (the heat mesh may refine it).
+SectionMesh JobMesh(const Description& d);
 // Node and element counts of the heat mesh and the job mesh for target sizes sx, sy.
 std::array<std::int32_t, 4> MeshCounts(const Description& d, double sx, double sy);
 
@@ -156,5 +161,8 @@ int PrepareMain(int argc, char** argv);
 inline constexpr std::int32_t MaxNodes = 700;
 inline constexpr std::int32_t MaxElements = 700;
 inline constexpr std::int32_t MaxBars = 200;
+// The heat mesh's counts: the mesh file's header holds NX and NELX in five columns.
+inline constexpr std::int32_t MaxHeatNodes = 99999;
+inline constexpr std::int32_t MaxHeatElements = 99999;
 
 }  // namespace tc::prepare

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "prepare/heat_error_in_description.hpp"
 #include "prepare/prepare.hpp"
 #include "records/run_error.hpp"
 
@@ -92,7 +93,7 @@ void WriteText(const fs::path& path, const std::string& text) {
 void Run(const Arguments& a) {
     const Description d = ReadDescription(a.description);
     const SectionMesh all = MeshSection(d);
-    const SectionMesh young = YoungConcreteMesh(d, all);
+    const SectionMesh young = d.heatRefine == 1 ? YoungConcreteMesh(d, all) : JobMesh(d);
     const std::vector<Bar> bars = PlaceBars(d);
     const bool heatOnly = all.mesh.NELX() != young.mesh.NELX();
     const std::string heatMesh = heatOnly ? d.name + "-heat.dat" : "";
@@ -117,10 +118,15 @@ void Run(const Arguments& a) {
         WriteText(partial / (d.name + ".inp"), DeckText(d.deck, bars));
         WriteText(partial / (d.name + ".dat"), MeshText(young.mesh, static_cast<std::int32_t>(bars.size())));
         if (heatOnly) WriteText(partial / heatMesh, MeshText(all.mesh, 0));
-        WriteText(partial / "heat.toml", HeatSettingsText(d, all, heatMesh));
+        const std::string heatText = HeatSettingsText(d, all, heatMesh);
+        WriteText(partial / "heat.toml", heatText);
         WriteText(partial / "derived.toml", DerivedText(d));
         if (d.limits.given) WriteText(partial / "limits.toml", LimitsText(d));
-        heat::WriteJobTemperatures(partial.string() + "/", d.name);
+        try {
+            heat::WriteJobTemperatures(partial.string() + "/", d.name);
+        } catch (const RunError& e) {
+            throw RunError(HeatErrorInDescription(e.what(), d, heatText, partial.string() + "/", heatMesh));
+        }
         fs::create_directories(out);
         // A limits.toml of an earlier description that had [limits] would outlive it.
         if (!d.limits.given) fs::remove(out / "limits.toml", error);

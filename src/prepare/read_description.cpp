@@ -15,8 +15,10 @@
 #include "heat/read_heat_release.hpp"
 #include "heat/toml_reader.hpp"
 #include "heat/weather.hpp"
+#include "prepare/check_deck_fields.hpp"
 #include "prepare/derive_from_description.hpp"
 #include "prepare/place_pipes.hpp"
+#include "prepare/read_ground.hpp"
 #include "prepare/prepare.hpp"
 #include "prepare/read_limits.hpp"
 #include "records/run_error.hpp"
@@ -127,7 +129,7 @@ OutputChoice ReadOutputChoice(const heat::TomlReader& r, const toml::table& root
 Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index, const heat::Material& concrete) {
     const std::string p = "part.";
     r.CheckKeys(t, p, {"name", "rectangle", "trapezoid", "young", "conductivity", "density", "specific_heat",
-                       "initial_temperature", "heat", "adiabatic_rise", "hydration", "mix"});
+                       "initial_temperature", "heat", "adiabatic_rise", "hydration", "mix", "cast"});
     Part part;
     part.line = LineOf(t);
     part.name = t.get("name") != nullptr ? r.String(*t.get("name"), p + "name") : "part " + std::to_string(index + 1);
@@ -160,7 +162,7 @@ Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index
     part.material = concrete;
     part.material.heat = false;
     for (const char* k : {"conductivity", "density", "specific_heat", "initial_temperature", "heat", "adiabatic_rise",
-                          "hydration", "mix"}) {
+                          "hydration", "mix", "cast"}) {
         if (part.young && t.get(k) != nullptr) {
             r.Fail(t.get(k), p + k, "is only for a part with young = false (the young concrete takes [concrete]'s)");
         }
@@ -170,6 +172,7 @@ Part ReadPart(const heat::TomlReader& r, const toml::table& t, std::size_t index
         if (t.get("density")) part.material.density = r.Positive(t, "density", p);
         if (t.get("specific_heat")) part.material.specificHeat = r.Positive(t, "specific_heat", p);
         if (t.get("initial_temperature")) part.material.initialTemperature = r.RequiredNumber(t, "initial_temperature", p);
+        if (t.get("cast")) part.cast = r.RequiredNumber(t, "cast", p);
         if (const toml::node* h = t.get("heat")) {
             if (!h->is_boolean()) r.Fail(h, p + "heat", "must be true or false, not " + r.TypeName(*h));
             part.material.heat = *h->value_exact<bool>();
@@ -266,7 +269,7 @@ void ReadConcrete(const heat::TomlReader& r, const toml::table& t, DeckParameter
 Description ReadDocument(const std::string& text, const toml::table& root, const std::string& file) {
     const heat::TomlReader r(file);
     r.CheckKeys(root, "", {"name", "part", "mesh", "bars", "concrete", "steel", "cracking", "restraint", "ambient",
-                           "boundary", "pipe", "output", "limits", "site"});
+                           "boundary", "pipe", "output", "limits", "site", "ground"});
     const toml::table& concrete = r.Table(r.Required(root, "concrete", ""), "concrete");
     r.CheckKeys(concrete, "concrete.", {"cement", "fc28", "strength", "a", "b", "tensile_factor", "modulus_factor",
                                         "expansion", "conductivity", "density", "specific_heat", "placing_temperature",
@@ -303,9 +306,11 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
         anyYoung = anyYoung || part.young;
     }
     if (!anyYoung) r.Fail(&parts, "part.young", "no part is young concrete: the cracking analysis needs one");
+    if (const toml::node* ground = root.get("ground")) d.parts.push_back(ReadGround(r, r.Table(*ground, "ground"), d));
 
     const toml::table& mesh = r.Table(r.Required(root, "mesh", ""), "mesh");
-    r.CheckKeys(mesh, "mesh.", {"size"});
+    r.CheckKeys(mesh, "mesh.", {"size", "heat_refine", "growth"});
+    ReadHeatMeshKeys(r, mesh, d);
     const toml::node& size = r.Required(mesh, "size", "mesh.");
     d.sizeLine = LineOf(size);
     if (size.is_array()) {
@@ -372,6 +377,7 @@ Description ReadDocument(const std::string& text, const toml::table& root, const
         }
         d.derivations.push_back({"restraint", true, "given", {}, {{"Rn", d.deck.rn}, {"Rm1", d.deck.rm1}, {"Rm2", d.deck.rm2}}, {}});
     }
+    CheckDeckFields(r, root, d);
     d.layers = FaceLayers(d);
     return d;
 }

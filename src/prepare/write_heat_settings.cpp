@@ -154,6 +154,7 @@ std::string HeatSettingsText(const Description& d, const SectionMesh& all, const
         t += "\n[[region]]   # part \"" + p.name + "\"\nelements = [" + ranges + "]\nconductivity = " +
              Num(m.conductivity) + "\ndensity = " + Num(m.density) + "\nspecific_heat = " + Num(m.specificHeat) +
              "\ninitial_temperature = " + Num(m.initialTemperature) + "\nheat = " + (m.heat ? "true" : "false") + "\n";
+        if (p.cast != 0.0) t += "cast = " + Num(p.cast) + "\n";
         if (m.heat) t += Source(m.release, "region.mix");
     }
     for (const heat::PipeEntry& p : h.pipes) t += PipeText(p);

@@ -22,6 +22,7 @@ std::string Real12(double v) {
     const float f = static_cast<float>(v);
     char buffer[64];
     std::string text;
+    if (!std::isfinite(f)) throw RunError("the value " + std::to_string(v) + " does not fit a 12-column field");
     if (f != 0.0f && (std::fabs(f) < 0.01f || std::fabs(f) >= 1.0e7f)) {
         const auto end = std::to_chars(buffer, buffer + sizeof buffer, f, std::chars_format::scientific).ptr;
         std::string s(buffer, end);
