@@ -234,17 +234,10 @@ def draw(rng, v):
     raise StudyError(f'{v["key"]}: no draw within [{v["low"]:g}, {v["high"]:g}] in {MAX_REDRAWS} tries')
 
 
-_STEP = re.compile(r"([^.\[\]]+)|\[(\d+)\]")
-
-
 def _steps(path):
-    steps = []
-    for part in path.split("."):
-        found = _STEP.findall(part)
-        if not found or "".join(n or f"[{i}]" for n, i in found) != part:
-            raise KeyError(f'"{part}" is not a key or key[n]')
-        steps += [n if n else int(i) for n, i in found]
-    return steps
+    _tools()
+    from thermocrack_tools.key_paths import path_steps
+    return path_steps(path)
 
 
 def get_path(data, path):

@@ -21,6 +21,7 @@ import tempfile
 import numpy as np
 
 from .job_files import JobError, read_job_name, read_mesh, read_records
+from .key_paths import path_steps
 
 CORNERS = ((-1.0, -1.0), (1.0, -1.0), (1.0, 1.0), (-1.0, 1.0))
 # Readings are taken to the nearest minute: ages k / 1440 days keep equal intervals between readings
@@ -38,19 +39,7 @@ class ModelError(Exception):
 
 
 # ---------------------------------------------------------------------------------------------------
-# Keys of the description by dotted path: "concrete.adiabatic_rise.K", "boundary[1].h[0][1]"
-
-_STEP = re.compile(r"([^.\[\]]+)|\[(\d+)\]")
-
-
-def path_steps(path):
-    steps = []
-    for part in path.split("."):
-        found = _STEP.findall(part)
-        if not found or "".join(n or f"[{i}]" for n, i in found) != part:
-            raise KeyError(f'"{part}" is not a key or key[n]')
-        steps += [n if n else int(i) for n, i in found]
-    return steps
+# Keys of the description by dotted path (key_paths.py): "concrete.adiabatic_rise.K", "boundary[1].h[0][1]"
 
 
 def get_key(data, path):
