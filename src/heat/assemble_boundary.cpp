@@ -30,11 +30,11 @@ std::vector<double> Surroundings(const HeatSettings& settings, double t) {
 
 }  // namespace
 
-Eigen::SparseMatrix<double> AssembleConvection(const HeatSettings& settings, const HeatMesh& mesh,
-                                               const BoundaryGroups& groups, const std::vector<std::int32_t>& phase) {
+Eigen::SparseMatrix<double> EdgeExchangeMatrix(const HeatMesh& mesh, const BoundaryGroups& groups,
+                                               const std::function<double(std::size_t edge)>& coefficient) {
     std::vector<Eigen::Triplet<double>> entries;
     for (std::size_t e = 0; e < groups.edges.size(); ++e) {
-        const double h = Coefficient(settings, phase, groups.entry[e]);
+        const double h = coefficient(e);
         if (h == 0.0) continue;
         const double hl = h * groups.length[e] / 6.0;
         const BoundaryEdge& edge = groups.edges[e];
@@ -46,6 +46,11 @@ Eigen::SparseMatrix<double> AssembleConvection(const HeatSettings& settings, con
     Eigen::SparseMatrix<double> H(mesh.NX(), mesh.NX());
     H.setFromTriplets(entries.begin(), entries.end());
     return H;
+}
+
+Eigen::SparseMatrix<double> AssembleConvection(const HeatSettings& settings, const HeatMesh& mesh,
+                                               const BoundaryGroups& groups, const std::vector<std::int32_t>& phase) {
+    return EdgeExchangeMatrix(mesh, groups, [&](std::size_t e) { return Coefficient(settings, phase, groups.entry[e]); });
 }
 
 void AddConvectionLoad(const HeatSettings& settings, const BoundaryGroups& groups,

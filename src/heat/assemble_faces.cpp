@@ -33,19 +33,7 @@ bool FacesDiffer(const std::vector<FaceExchange>& a, const std::vector<FaceExcha
 
 Eigen::SparseMatrix<double> AssembleFaces(const HeatMesh& mesh, const BoundaryGroups& groups,
                                           const std::vector<FaceExchange>& faces) {
-    std::vector<Eigen::Triplet<double>> entries;
-    for (std::size_t e = 0; e < groups.edges.size(); ++e) {
-        if (faces[e].U == 0.0) continue;
-        const double hl = faces[e].U * groups.length[e] / 6.0;
-        const BoundaryEdge& edge = groups.edges[e];
-        entries.emplace_back(edge.a, edge.a, 2.0 * hl);
-        entries.emplace_back(edge.b, edge.b, 2.0 * hl);
-        entries.emplace_back(edge.a, edge.b, hl);
-        entries.emplace_back(edge.b, edge.a, hl);
-    }
-    Eigen::SparseMatrix<double> H(mesh.NX(), mesh.NX());
-    H.setFromTriplets(entries.begin(), entries.end());
-    return H;
+    return EdgeExchangeMatrix(mesh, groups, [&](std::size_t e) { return faces[e].U; });
 }
 
 void AddFaceLoad(const HeatSettings& settings, const BoundaryGroups& groups, const std::vector<FaceExchange>& faces,

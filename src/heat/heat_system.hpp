@@ -4,6 +4,8 @@
 // C lumped capacity (J/K per node), K conductivity (W/K), H convection (W/K), Q heat of hydration
 // (W), f convection from the surroundings (W).
 
+#include <functional>
+
 #include <Eigen/SparseCore>
 
 #include "heat/heat.hpp"
@@ -33,6 +35,11 @@ ConductionSystem AssembleConduction(const HeatMesh& mesh, const ElementMaterials
 // h * L / 6 * [2 1; 1 2] per edge (L in m).
 Eigen::SparseMatrix<double> AssembleConvection(const HeatSettings& settings, const HeatMesh& mesh,
                                                const BoundaryGroups& groups, const std::vector<std::int32_t>& phase);
+
+// The exchange matrix of the boundary edges with a coefficient above 0 (W/(m2 K), per edge):
+// h * L / 6 * [2 1; 1 2] per edge (L in m).
+Eigen::SparseMatrix<double> EdgeExchangeMatrix(const HeatMesh& mesh, const BoundaryGroups& groups,
+                                               const std::function<double(std::size_t edge)>& coefficient);
 
 // f at age t: h * L / 2 * T_amb(t) at both nodes of every convective edge (W per metre).
 void AddConvectionLoad(const HeatSettings& settings, const BoundaryGroups& groups,
