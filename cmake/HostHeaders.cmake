@@ -1,6 +1,8 @@
 # Header-only libraries installed on the build machine, for every build: a folder of headers
 # (e.g. fast_float) is found among the host's headers and copied into the build, so that a cross
 # build or a build on another standard library sees these headers and none of the host's others.
+# The folder is public: a subsystem's own headers include them (toml_reader.hpp), and so do the
+# targets that use the subsystem.
 #   thermocrack_host_headers(tc_records fast_float fast_float.h libfast-float-dev)
 #   thermocrack_host_headers(tc_heat Eigen Dense libeigen3-dev)        (found under eigen3/)
 #   thermocrack_host_headers(tc_heat toml++ toml.hpp libtomlplusplus-dev)
@@ -13,7 +15,7 @@ function(thermocrack_host_headers target folder header package)
   if(folder STREQUAL "toml++")
     thermocrack_patch_toml_whitespace()
   endif()
-  target_include_directories(${target} SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/host-headers)
+  target_include_directories(${target} SYSTEM PUBLIC ${CMAKE_BINARY_DIR}/host-headers)
 endfunction()
 
 # toml++ 3.3 reaches __builtin_unreachable (undefined behaviour) when a non-ASCII character stands
