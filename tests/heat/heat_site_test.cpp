@@ -203,7 +203,7 @@ ages = [0.5, 1.0, 1.5, 2.0, 2.5]
 )";
     const std::string concrete = "[concrete]\n" + testing::ThermalKeys("20.0");
     const HeatMesh mesh = Grid(1, 6, 50.0, 300.0);
-    const History byFile = RunHeatCase(concrete + "[site]\nplacing = 2026-06-01T07:30:00\nweather = \"" + file + "\"\n" + body, mesh);
+    const History byFile = RunHeatCase(concrete + "[site]\nplacing = 2026-06-01T07:30:00\nweather = '" + file + "'\n" + body, mesh);
     const History byTable = RunHeatCase(concrete + "[ambient]\ntemperature = " + air + "]\nwind = " + wind + "]\nsolar = " +
                                             solar + "]\ncloud = " + cloud + "]\n" + body,
                                         mesh);
@@ -261,15 +261,15 @@ TEST(HeatSite, ErrorsNameFileLineAndKeyOrColumn) {
 
     const std::string bad = WriteFile("tc_weather_bad.csv", "time,temperature,wind,solar\n2026-06-01T06:00,15,2,0\n"
                                                             "2026-06-01T07:00,16,2.x,0\n");
-    EXPECT_EQ(refused(concrete + "[site]\nplacing = 2026-06-01T06:30:00\nweather = \"" + bad + "\"\n" + tail),
+    EXPECT_EQ(refused(concrete + "[site]\nplacing = 2026-06-01T06:30:00\nweather = '" + bad + "'\n" + tail),
               bad + ", line 3, column 3 (wind): \"2.x\" is not a number");
     const std::string order = WriteFile("tc_weather_order.csv", "time,temperature,wind,solar\n2026-06-01T06:00,15,2,0\n"
                                                                 "2026-06-01T05:00,16,2,0\n");
-    EXPECT_EQ(refused(concrete + "[site]\nplacing = 2026-06-01T06:30:00\nweather = \"" + order + "\"\n" + tail),
+    EXPECT_EQ(refused(concrete + "[site]\nplacing = 2026-06-01T06:30:00\nweather = '" + order + "'\n" + tail),
               order + ", line 3, column 1 (time): 2026-06-01T05:00 does not follow the record before (2026-06-01T06:00)");
     const std::string shortFile = WriteFile("tc_weather_short.csv", "time,temperature,wind,solar\n2026-06-01T06:00,15,2,0\n"
                                                                     "2026-06-02T06:00,16,2,900\n");
-    EXPECT_EQ(refused(concrete + "[site]\nplacing = 2026-06-01T06:30:00\nweather = \"" + shortFile + "\"\n" + tail),
+    EXPECT_EQ(refused(concrete + "[site]\nplacing = 2026-06-01T06:30:00\nweather = '" + shortFile + "'\n" + tail),
               shortFile + ": its records span 2026-06-01T06:00 to 2026-06-02T06:00, but the heat analysis runs from "
                           "placing 2026-06-01T06:30 to 2026-06-03T06:30 (age 2 days): ages outside the file's span are refused");
     for (const std::string& f : {bad, order, shortFile}) std::filesystem::remove(f);
