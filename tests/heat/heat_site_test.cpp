@@ -24,22 +24,8 @@ namespace {
 
 using testing::Grid;
 using testing::History;
+using testing::PlaneWall;
 using testing::RunHeatCase;
-
-double PlaneWall(double Bi, double Fo, double ratio) {
-    double sum = 0.0;
-    for (int n = 0; n < 200; ++n) {
-        double lo = n * std::numbers::pi + 1e-12;
-        double hi = n * std::numbers::pi + std::numbers::pi / 2.0 - 1e-12;
-        for (int i = 0; i < 200; ++i) {
-            const double z = 0.5 * (lo + hi);
-            (z * std::tan(z) < Bi ? lo : hi) = z;
-        }
-        const double z = 0.5 * (lo + hi);
-        sum += 4.0 * std::sin(z) / (2.0 * z + std::sin(2.0 * z)) * std::exp(-z * z * Fo) * std::cos(z * ratio);
-    }
-    return sum;
-}
 
 // A slab 400 mm thick cooling through both faces, each under plywood-like softwood 18 mm, 20 mm of a
 // board of 0.04 W/(m K) and a sheet of 0.05 m2 K/W in a wind of 3 m/s (no long-wave exchange:

@@ -15,6 +15,7 @@ namespace {
 
 using testing::Grid;
 using testing::History;
+using testing::PlaneWall;
 using testing::RunHeatCase;
 
 // With no boundary entry no heat leaves: every node follows placing temperature + T_ad(t), on a
@@ -46,24 +47,8 @@ end = 7.0
 }
 
 // A slab 400 mm thick (Y) cooling through both faces (Bi = h L / k = 2) from age 0.05 on (insulated
-// before), one element wide with insulated sides, against the series solution
-//   (T - T_amb) / (T_i - T_amb) = sum C_n exp(-z_n^2 Fo) cos(z_n y / L),  z_n tan z_n = Bi,
-//   C_n = 4 sin z_n / (2 z_n + sin 2 z_n),  Fo = a (t - 0.05) / L^2.
-double PlaneWall(double Bi, double Fo, double ratio) {
-    double sum = 0.0;
-    for (int n = 0; n < 200; ++n) {
-        double lo = n * std::numbers::pi + 1e-12;
-        double hi = n * std::numbers::pi + std::numbers::pi / 2.0 - 1e-12;
-        for (int i = 0; i < 200; ++i) {
-            const double z = 0.5 * (lo + hi);
-            (z * std::tan(z) < Bi ? lo : hi) = z;
-        }
-        const double z = 0.5 * (lo + hi);
-        sum += 4.0 * std::sin(z) / (2.0 * z + std::sin(2.0 * z)) * std::exp(-z * z * Fo) * std::cos(z * ratio);
-    }
-    return sum;
-}
-
+// before), one element wide with insulated sides, against the series solution (PlaneWall) with
+// Fo = a (t - 0.05) / L^2.
 TEST(HeatSolution, PlaneWallWithConvectionMatchesTheSeriesAndConvergesQuadratically) {
     const std::string toml = R"(
 [concrete]

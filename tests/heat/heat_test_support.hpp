@@ -1,6 +1,8 @@
 #pragma once
 // Meshes and settings for the heat analysis tests.
 
+#include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,24 @@ inline HeatMesh Grid(int cols, int rows, double width, double height) {
 inline std::string ThermalKeys(const std::string& placing) {
     return "conductivity = 2.7\ndensity = 2400.0\nspecific_heat = 1150.0\nplacing_temperature = " + placing +
            "\nadiabatic_rise = { K = 45.0, alpha = 1.1 }\n";
+}
+
+// A plane wall cooling by convection through both faces, the series solution:
+//   (T - T_amb) / (T_i - T_amb) = sum C_n exp(-z_n^2 Fo) cos(z_n y / L),  z_n tan z_n = Bi,
+//   C_n = 4 sin z_n / (2 z_n + sin 2 z_n),  ratio = y / L.
+inline double PlaneWall(double Bi, double Fo, double ratio) {
+    double sum = 0.0;
+    for (int n = 0; n < 200; ++n) {
+        double lo = n * std::numbers::pi + 1e-12;
+        double hi = n * std::numbers::pi + std::numbers::pi / 2.0 - 1e-12;
+        for (int i = 0; i < 200; ++i) {
+            const double z = 0.5 * (lo + hi);
+            (z * std::tan(z) < Bi ? lo : hi) = z;
+        }
+        const double z = 0.5 * (lo + hi);
+        sum += 4.0 * std::sin(z) / (2.0 * z + std::sin(2.0 * z)) * std::exp(-z * z * Fo) * std::cos(z * ratio);
+    }
+    return sum;
 }
 
 // Every node's temperature at every output age.
